@@ -1,0 +1,41 @@
+// The engine log: the program's one diagnostic channel. Lines are kept in memory for the whole
+// run and written to the log file once, at shutdown.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace DirectX_Framework {
+
+inline constexpr const char* ApplicationTitle = "Dunmere Demo";
+inline constexpr int VersionMajor = 1;
+inline constexpr int VersionMinor = 1;
+inline constexpr int VersionRevision = 5;
+
+struct EngineLogStore {
+    // Slot i holds line i; the slot just past the last line is always empty. Only as many
+    // slots as lines are kept: the rest are empty by definition.
+    std::vector<std::string> LogLines;
+    // The number of lines added so far, a signed 16-bit counter: once it reaches 32767, further
+    // lines are dropped.
+    std::int16_t LogLineCount = 0;
+};
+
+extern EngineLogStore EngineLog;
+
+void LogLine(std::string_view text);
+
+// Writes the log to path, replacing any earlier file: the header and an empty line, the lines
+// and the empty slot after them, an empty line and the footer, every line ended by CR LF.
+// Throws std::runtime_error when the file cannot be written.
+void SaveLog(const std::string& path);
+
+// The header text: title, version, " - logging at ", local time, " on ", local date.
+std::string LogHeader(const std::string& time, const std::string& date);
+
+// Empties the log (used where a fresh run is simulated).
+void ClearLog();
+
+} // namespace DirectX_Framework

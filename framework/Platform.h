@@ -1,0 +1,84 @@
+// The windowing services the program uses: windows and their events, letting pending events
+// through, message boxes, the mouse cursor, the millisecond tick counter, the program folder,
+// the clock, and ending the process. The SDL implementation is the real one; tests install a
+// scripted one. Nothing above framework/ talks to the windowing system any other way.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <string_view>
+
+enum class MessageBoxIcon { Information, Critical };
+
+// Event handlers of a window. The platform calls them only while events are let through.
+struct WindowHandlers {
+    std::function<void(int keyCode, int shift)> KeyDown;
+    std::function<void(int keyCode, int shift)> KeyUp;
+    std::function<void(int character)> KeyPress; // 0 to 255; Escape is 27
+    std::function<void(int button, int shift, float x, float y)> MouseMove;
+    std::function<void()> QueryUnload; // the user asked to close the window
+    std::function<void(bool focused)> FocusChanged;
+};
+
+class Window {
+public:
+    virtual ~Window() = default;
+
+    virtual void Show() = 0; // not modal
+    virtual void Hide() = 0;
+    virtual void SetFocus() = 0;
+    virtual void Unload() = 0; // closes the window for good; later calls do nothing
+    virtual bool IsLoaded() const = 0;
+    virtual bool HasFocus() const = 0;
+
+    // Position of the client area on the screen and its size, in pixels.
+    virtual int Left() const = 0;
+    virtual int Top() const = 0;
+    virtual int ClientWidth() const = 0;
+    virtual int ClientHeight() const = 0;
+
+    WindowHandlers Handlers;
+};
+
+// Thrown by a platform whose "end the process" must not really end it (the test double).
+// It does not derive from std::exception, so handlers for ordinary errors let it pass.
+struct ProcessExit {
+    int Code;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Shows a modal box with an OK button. Its title and text also go to standard error, and
+    // when the box cannot be shown the program carries on as if OK had been pressed.
+    virtual void MessageBox(std::string_view text, MessageBoxIcon icon, std::string_view title) = 0;
+    // Shows (true) or hides (false) the mouse cursor; returns the new display counter. The
+    // cursor is visible while the counter is 0 or more.
+    virtual int ShowCursor(bool show) = 0;
+    // Moves the pointer to a point of the screen, in pixels.
+    virtual void SetCursorPos(int x, int y) = 0;
+    // Lets pending window events through: each goes to the handlers of its window.
+    virtual void DoEvents() = 0;
+    // Milliseconds since an arbitrary start, wrapping at 2^32.
+    virtual std::uint32_t GetTickCount() = 0;
+    // The folder that holds the program, without a trailing separator.
+    virtual std::string AppPath() const = 0;
+    // The current calendar time.
+    virtual std::time_t Now() = 0;
+    // Ends the process at once: no further events run, no handlers, no destructors.
+    [[noreturn]] virtual void EndProcess(int exitCode) = 0;
+};
+
+// The installed platform. Installing does not take ownership; the caller keeps it alive.
+Platform& ThePlatform();
+void InstallPlatform(Platform* platform);
+
+// Local time ("%X", with seconds) and short date ("%x") in the user's locale.
+std::string FormatLocalTime(std::time_t when);
+std::string FormatLocalDate(std::time_t when);
+
+// The folder of the running executable, without a trailing separator.
+std::string ExecutableFolder();

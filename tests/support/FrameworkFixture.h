@@ -1,0 +1,64 @@
+// A fixture that installs the scripted platform and graphics back end, gives the program a
+// fresh folder of its own, and puts the framework's module state back afterwards.
+#pragma once
+
+#include "framework/DirectX_Framework.h"
+#include "framework/scripted/ScriptedGraphics.h"
+#include "framework/scripted/ScriptedPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& content);
+// The lines of a CR LF text, without their line ends.
+std::vector<std::string> SplitCrLfLines(const std::string& text);
+
+// count lines of lines from the first one equal to first; empty when there are not so many.
+std::vector<std::string> LinesFrom(const std::vector<std::string>& lines, const std::string& first,
+                                   std::size_t count);
+
+D3DDISPLAYMODE Mode(UINT width, UINT height, UINT refresh, D3DFORMAT format);
+
+class FrameworkTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Runs body, which must end the process through the platform; returns the exit code.
+    int RunToExit(const std::function<void()>& body);
+    // The engine log's lines.
+    std::vector<std::string> Log() const;
+    // StartDirectX and StartDirect3D for the main window; returns StartDirect3D's result.
+    bool Start(std::int32_t width, std::int32_t height, std::int32_t depth, bool windowed);
+
+    std::shared_ptr<ScriptedGraphics> graphics = std::make_shared<ScriptedGraphics>();
+    std::shared_ptr<Journal> journal = graphics->Calls;
+    ScriptedPlatform platform{journal};
+    ScriptedWindow mainWindow{"frmMain", journal};
+    TempFolder folder;
+
+    // 2026-03-14 12:34:56 UTC
+    static constexpr std::time_t FixedNow = 1773491696;
+    static constexpr const char* FixedTime = "12:34:56";
+    static constexpr const char* FixedDate = "03/14/26";
+};
