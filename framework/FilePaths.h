@@ -1,0 +1,12 @@
+// File names as maps and models write them: "\" or "/" between folders, and letter case that
+// may differ from the file on disk (maps are often written on case-insensitive systems).
+#pragma once
+
+#include <string>
+
+// Joins the program folder and a name written with either separator ("\Textures\" + "brick.png").
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The path of an existing file or folder for path: looked up exactly first, then one component
+// at a time ignoring ASCII letter case. When nothing matches, the path with "/" separators.
+std::string ResolveFilePath(const std::string& path);
