@@ -11,6 +11,7 @@
 
 #include "framework/D3D8Types.h"
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -31,6 +32,13 @@ void ThrowIfFailed(HRESULT hr, const char* operation);
 
 // Text form of a result code, "0x8876086B", for messages and logs.
 std::string ResultCodeText(HRESULT hr);
+
+// A picture in memory: 32-bit ARGB pixels, top row first, rows back to back.
+struct ImageARGB {
+    UINT Width = 0;
+    UINT Height = 0;
+    std::vector<std::uint32_t> Pixels;
+};
 
 class IDirect3DTexture8 {
 public:
@@ -106,6 +114,9 @@ public:
                                        VertexBufferPtr& out) = 0;
     virtual HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) = 0;
     virtual HRESULT DrawPrimitive(DWORD primitiveType, UINT startVertex, UINT primitiveCount) = 0;
+
+    // The frame most recently presented, at the back buffer's size (screenshots, tests).
+    virtual HRESULT GetFrontBufferData(ImageARGB& out) = 0;
 };
 
 class IDirect3D8 {
@@ -133,6 +144,9 @@ public:
                                           TexturePtr& out) = 0;
     // A font of the named face (resolved to the closest installed one) at a size in points.
     virtual HRESULT CreateFont(IDirect3DDevice8& device, const std::string& face, int points, FontPtr& out) = 0;
+
+    // Writes a picture to a PNG file.
+    virtual HRESULT SaveImageToPng(const std::string& path, const ImageARGB& image) = 0;
 
     // Material i and texture name i of a material list (D3DERR_INVALIDCALL beyond its end).
     HRESULT BufferGetMaterial(const D3DXMaterialBuffer& buffer, DWORD index, D3DMATERIAL8& out) const;

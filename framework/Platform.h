@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,17 @@ public:
     WindowHandlers Handlers;
 };
 
+// How a new top-level window looks and where it stands.
+struct WindowOptions {
+    std::string Title;
+    int Width = 640; // client area, pixels
+    int Height = 480;
+    bool Borderless = false;     // no border and no title bar
+    bool AtScreenCorner = false; // client area at the screen's top-left corner
+    bool BlackBackground = false;
+    std::string IconPath;        // optional window icon image
+};
+
 // Thrown by a platform whose "end the process" must not really end it (the test double).
 // It does not derive from std::exception, so handlers for ordinary errors let it pass.
 struct ProcessExit {
@@ -68,6 +80,8 @@ public:
     virtual std::string AppPath() const = 0;
     // The current calendar time.
     virtual std::time_t Now() = 0;
+    // Creates a top-level window (not yet shown). Its events reach its Handlers.
+    virtual std::unique_ptr<Window> CreateWindow(const WindowOptions& options) = 0;
     // Ends the process at once: no further events run, no handlers, no destructors.
     [[noreturn]] virtual void EndProcess(int exitCode) = 0;
 };

@@ -213,6 +213,17 @@ public:
         return D3D_OK;
     }
 
+    HRESULT GetFrontBufferData(ImageARGB& out) override
+    {
+        const HRESULT hr = Record("GetFrontBufferData", "GetFrontBufferData");
+        if (Failed(hr))
+            return hr;
+        out.Width = g_->CreatedWith.BackBufferWidth;
+        out.Height = g_->CreatedWith.BackBufferHeight;
+        out.Pixels.assign(static_cast<std::size_t>(out.Width) * out.Height, 0xFF000000u);
+        return D3D_OK;
+    }
+
 private:
     HRESULT Record(const std::string& name, std::string text)
     {
@@ -318,6 +329,18 @@ public:
             return failing->second;
         out = std::make_unique<ScriptedFont>(g_, face, points);
         return D3D_OK;
+    }
+
+    HRESULT SaveImageToPng(const std::string& path, const ImageARGB& image) override
+    {
+        g_->Calls->push_back("SaveImageToPng(" + ScriptedTextureLabel(path) + ", " + std::to_string(image.Width) + "x" +
+                             std::to_string(image.Height) + ")");
+        const auto failing = g_->FailingCalls.find("SaveImageToPng");
+        if (failing != g_->FailingCalls.end())
+            return failing->second;
+        std::ofstream file(path, std::ios::binary);
+        file << "scripted image " << image.Width << "x" << image.Height << "\n";
+        return file ? D3D_OK : E_FAIL;
     }
 
 private:

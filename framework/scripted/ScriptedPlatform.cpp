@@ -98,3 +98,11 @@ void ScriptedPlatform::EndProcess(int exitCode)
     Journal->push_back("EndProcess(" + std::to_string(exitCode) + ")");
     throw ProcessExit{exitCode};
 }
+
+std::unique_ptr<Window> ScriptedPlatform::CreateWindow(const WindowOptions& options)
+{
+    Journal->push_back("CreateWindow " + options.Title);
+    auto window = std::make_unique<ScriptedWindow>(options.Title, Journal, options.Width, options.Height);
+    CreatedWindows.push_back(window.get());
+    return window;
+}

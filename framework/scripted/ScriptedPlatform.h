@@ -60,6 +60,7 @@ public:
     std::uint32_t GetTickCount() override;
     std::string AppPath() const override { return AppFolder; }
     std::time_t Now() override { return Clock; }
+    std::unique_ptr<Window> CreateWindow(const WindowOptions& options) override;
     [[noreturn]] void EndProcess(int exitCode) override;
 
     // Events waiting for the next DoEvents; each runs once, in order. An event queued while
@@ -78,6 +79,8 @@ public:
     std::function<void()> OnDoEvents;
     std::string AppFolder = ".";
     std::time_t Clock = 0;
+    // Windows made through CreateWindow, in order (owned by their callers).
+    std::vector<ScriptedWindow*> CreatedWindows;
     int DoEventsCount = 0;
 
 private:
