@@ -80,7 +80,8 @@ public:
     virtual std::string AppPath() const = 0;
     // The current calendar time.
     virtual std::time_t Now() = 0;
-    // Creates a top-level window (not yet shown). Its events reach its Handlers.
+    // Creates a top-level window (not yet shown). Its events reach its Handlers. Throws
+    // std::runtime_error when the windowing system cannot make it.
     virtual std::unique_ptr<Window> CreateWindow(const WindowOptions& options) = 0;
     // Ends the process at once: no further events run, no handlers, no destructors.
     [[noreturn]] virtual void EndProcess(int exitCode) = 0;
