@@ -1,0 +1,162 @@
+// The OpenGL device: Direct3D 8's device operations on an OpenGL 3.3 core context.
+//
+// The back buffer is a framebuffer of exactly the requested size and format (R5G6B5 or
+// X8R8G8B8) with the requested depth buffer; Present scales it into the device window with its
+// aspect ratio kept, then the two colour buffers change places (the flip swap effect), so the
+// front one holds the frame last presented.
+//
+// Render states honoured: Z enable (7), Z write enable (14), fill mode (8), cull mode (22),
+// lighting (137), ambient (139); others are accepted and have no effect. Texture stage 0's
+// magnification, minification and mip filters are honoured; other stages are accepted.
+#pragma once
+
+#include "framework/Device.h"
+#include "framework/gl/Fonts.h"
+#include "framework/gl/GlObjects.h"
+#include "framework/gl/GlShaders.h"
+#include "framework/gl/XMeshFiles.h"
+#include "framework/sdl/SdlPlatform.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class GlDevice;
+
+// Lets resources reach their device while it lives; Device is null once it is released.
+struct GlDeviceLink {
+    GlDevice* Device = nullptr;
+};
+
+class GlTexture final : public IDirect3DTexture8 {
+public:
+    GlTexture(GlObjectPtr texture, UINT width, UINT height, UINT levels)
+        : texture_(std::move(texture)), width_(width), height_(height), levels_(levels)
+    {
+    }
+    UINT Width() const override { return width_; }
+    UINT Height() const override { return height_; }
+    UINT LevelCount() const override { return levels_; }
+    const GlObjectPtr& Object() const { return texture_; }
+
+private:
+    GlObjectPtr texture_;
+    UINT width_;
+    UINT height_;
+    UINT levels_;
+};
+
+class GlDevice final : public IDirect3DDevice8 {
+public:
+    // Makes the device for window as params asks, filling in what params leaves to the device
+    // (a zero size or an unknown format in a window).
+    static HRESULT Create(std::shared_ptr<SdlGlContext> context, std::shared_ptr<SdlWindowNative> window,
+                          D3DPRESENT_PARAMETERS& params, std::unique_ptr<IDirect3DDevice8>& out);
+    ~GlDevice() override;
+    GlDevice(const GlDevice&) = delete;
+    GlDevice& operator=(const GlDevice&) = delete;
+
+    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD stencil) override;
+    HRESULT Present() override;
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT SetTransform(DWORD state, const D3DMATRIX& matrix) override;
+    HRESULT SetRenderState(DWORD state, DWORD value) override;
+    HRESULT SetTextureStageState(DWORD stage, DWORD type, DWORD value) override;
+    HRESULT SetMaterial(const D3DMATERIAL8& material) override;
+    HRESULT SetLight(DWORD index, const D3DLIGHT8& light) override;
+    HRESULT LightEnable(DWORD index, BOOL enable) override;
+    HRESULT SetTexture(DWORD stage, IDirect3DTexture8* texture) override;
+    HRESULT SetVertexShader(DWORD handle) override;
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, DWORD pool, VertexBufferPtr& out) override;
+    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override;
+    HRESULT DrawPrimitive(DWORD primitiveType, UINT startVertex, UINT primitiveCount) override;
+    HRESULT GetFrontBufferData(ImageARGB& out) override;
+
+    // ---- for the helper object and the resources ----
+    const std::shared_ptr<SdlGlContext>& Context() const { return context_; }
+    UINT MaxTextureSize() const { return maxTextureSize_; }
+    // A texture with a full mip chain from RGBA bytes (pitch bytes per row, top row first).
+    HRESULT CreateTexture(const void* rgba, UINT width, UINT height, UINT pitch, TexturePtr& out);
+    HRESULT CreateMesh(const MeshGeometry& geometry, MeshPtr& out);
+    // Draws count indices from first of a mesh's vertex array with the current state.
+    HRESULT DrawIndexed(GLuint vertexArray, std::uint32_t first, std::uint32_t count);
+    // Draws text into the back buffer (DrawText of the helper library's fonts).
+    HRESULT DrawText(const std::shared_ptr<TtfFace>& face, const std::string& text, const RECT& rect, DWORD format,
+                     D3DCOLOR colour);
+    std::shared_ptr<GlDeviceLink> Link() const { return link_; }
+
+private:
+    GlDevice() = default;
+    HRESULT Build(D3DPRESENT_PARAMETERS& params);
+    void ApplyDrawState();
+    void UploadSceneUniforms();
+    void UpdateSampler();
+    bool PrepareStream(UINT& vertexSize);
+
+    struct LightSlot {
+        D3DLIGHT8 Light{};
+        bool Enabled = false;
+    };
+    struct TextLine {
+        GlObjectPtr Texture;
+        int Width = 0;
+        int Height = 0;
+        std::uint64_t LastUse = 0;
+    };
+    const TextLine* TextLineFor(const std::shared_ptr<TtfFace>& face, const std::string& line);
+
+    std::shared_ptr<SdlGlContext> context_;
+    std::shared_ptr<SdlWindowNative> window_;
+    std::shared_ptr<GlDeviceLink> link_ = std::make_shared<GlDeviceLink>();
+    bool fullScreen_ = false;
+    UINT width_ = 0;
+    UINT height_ = 0;
+    bool hasDepth_ = false;
+    UINT maxTextureSize_ = 0;
+
+    GlObjectPtr colour_[2];
+    GlObjectPtr framebuffer_[2];
+    GlObjectPtr depth_;
+    int back_ = 0; // index of the back buffer; the other one is the front
+
+    SceneProgram scene_;
+    TextProgram text_;
+    GlObjectPtr streamArray_;
+    GlObjectPtr textArray_;
+    GlObjectPtr textCorners_;
+    GlObjectPtr sampler_;
+
+    // Direct3D state
+    bool inScene_ = false;
+    D3DMATRIX world_{};
+    D3DMATRIX view_{};
+    D3DMATRIX projection_{};
+    D3DMATERIAL8 material_{};
+    std::map<DWORD, LightSlot> lights_;
+    DWORD zEnable_ = 0;
+    DWORD zWrite_ = 1;
+    DWORD fillMode_ = 3;
+    DWORD cullMode_ = 3;
+    DWORD lighting_ = 1;
+    D3DCOLOR ambient_ = 0;
+    DWORD magFilter_ = 1;
+    DWORD minFilter_ = 1;
+    DWORD mipFilter_ = 0;
+    GlObjectPtr texture_;
+    DWORD fvf_ = 0;
+    GlObjectPtr streamBuffer_;
+    UINT streamLength_ = 0;
+    UINT streamStride_ = 0;
+
+    bool transformsDirty_ = true;
+    bool lightingDirty_ = true;
+    bool samplerDirty_ = true;
+    bool streamDirty_ = true;
+
+    std::map<std::pair<std::uint64_t, std::string>, TextLine> textLines_;
+    std::uint64_t textClock_ = 0;
+};

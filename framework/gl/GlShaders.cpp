@@ -1,0 +1,216 @@
+#include "framework/gl/GlShaders.h"
+
+#include <vector>
+
+namespace {
+
+// Direct3D 8's vertex lighting, per vertex and in world space (the view transform is rigid, so
+// distances and angles are those of camera space):
+//   colour = emissive + ambient material x (global ambient + sum of attenuated light ambients)
+//          + diffuse material x sum of (attenuation x spot x light diffuse x max(N.L, 0))
+// clamped to 0..1, alpha from the diffuse material. Normals are transformed by the inverse
+// transpose of the world matrix and not renormalised, as with D3DRS_NORMALIZENORMALS off.
+// Without lighting the vertex colour is white.
+const char* const SceneVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 Position;
+layout(location = 1) in vec3 Normal;
+layout(location = 2) in vec2 TexCoord;
+
+uniform mat4 World;
+uniform mat4 ViewProjection;
+uniform mat3 NormalMatrix;
+uniform bool RemapDepth;
+uniform bool Lighting;
+uniform vec3 GlobalAmbient;
+uniform vec4 MaterialDiffuse;
+uniform vec3 MaterialAmbient;
+uniform vec3 MaterialEmissive;
+uniform int LightCount;
+uniform int LightType[8];
+uniform vec3 LightPosition[8];
+uniform vec3 LightDirection[8];
+uniform vec3 LightDiffuse[8];
+uniform vec3 LightAmbient[8];
+uniform vec4 LightAttenuation[8]; // constant, linear, quadratic, range
+uniform vec3 LightSpot[8];        // cos(theta / 2), cos(phi / 2), falloff
+
+out vec4 Colour;
+out vec2 UV;
+
+const int Point = 1;
+const int Spot = 2;
+const int Directional = 3;
+
+void main()
+{
+    vec4 world = World * vec4(Position, 1.0);
+    gl_Position = ViewProjection * world;
+    if (RemapDepth)
+        gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
+    UV = TexCoord;
+    if (!Lighting) {
+        Colour = vec4(1.0);
+        return;
+    }
+    vec3 normal = NormalMatrix * Normal;
+    vec3 ambient = GlobalAmbient;
+    vec3 diffuse = vec3(0.0);
+    for (int i = 0; i < LightCount; ++i) {
+        vec3 toLight;
+        float strength = 1.0;
+        if (LightType[i] == Directional) {
+            toLight = -LightDirection[i];
+        } else {
+            vec3 offset = LightPosition[i] - world.xyz;
+            float distance = length(offset);
+            if (distance > LightAttenuation[i].w)
+                continue;
+            toLight = distance > 0.0 ? offset / distance : vec3(0.0);
+            float denominator = LightAttenuation[i].x + LightAttenuation[i].y * distance
+                              + LightAttenuation[i].z * distance * distance;
+            strength = denominator > 1e-20 ? 1.0 / denominator : 1e20;
+            if (LightType[i] == Spot) {
+                float rho = dot(-toLight, LightDirection[i]);
+                if (rho <= LightSpot[i].y)
+                    continue;
+                if (rho < LightSpot[i].x) {
+                    float width = max(LightSpot[i].x - LightSpot[i].y, 1e-6);
+                    strength *= pow((rho - LightSpot[i].y) / width, LightSpot[i].z);
+                }
+            }
+        }
+        ambient += strength * LightAmbient[i];
+        diffuse += strength * LightDiffuse[i] * max(dot(normal, toLight), 0.0);
+    }
+    vec3 lit = MaterialEmissive + MaterialAmbient * ambient + MaterialDiffuse.rgb * diffuse;
+    Colour = vec4(clamp(lit, 0.0, 1.0), clamp(MaterialDiffuse.a, 0.0, 1.0));
+}
+)";
+
+const char* const SceneFragmentShader = R"(#version 330 core
+in vec4 Colour;
+in vec2 UV;
+uniform bool Textured;
+uniform sampler2D Texture;
+out vec4 FragColour;
+
+void main()
+{
+    FragColour = Textured ? Colour * texture(Texture, UV) : Colour;
+}
+)";
+
+// A box of the back buffer in pixels (left, top, width, height; y down), drawn as a triangle
+// strip over the corners (0, 0) to (1, 1).
+const char* const TextVertexShader = R"(#version 330 core
+layout(location = 0) in vec2 Corner;
+uniform vec4 Box;
+uniform vec2 Target;
+out vec2 UV;
+
+void main()
+{
+    vec2 pixel = Box.xy + Corner * Box.zw;
+    UV = Corner;
+    gl_Position = vec4(pixel.x / Target.x * 2.0 - 1.0, 1.0 - pixel.y / Target.y * 2.0, 0.0, 1.0);
+}
+)";
+
+const char* const TextFragmentShader = R"(#version 330 core
+in vec2 UV;
+uniform sampler2D Glyphs;
+uniform vec4 Ink;
+out vec4 FragColour;
+
+void main()
+{
+    FragColour = vec4(Ink.rgb, Ink.a * texture(Glyphs, UV).r);
+}
+)";
+
+bool Compile(GLuint program, GLenum stage, const char* source, std::string& error)
+{
+    const GLuint shader = glCreateShader(stage);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok != GL_TRUE) {
+        GLint length = 0;
+        glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+        std::vector<char> log(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+        glGetShaderInfoLog(shader, static_cast<GLsizei>(log.size()), nullptr, log.data());
+        error = std::string("shader compilation failed: ") + log.data();
+        glDeleteShader(shader);
+        return false;
+    }
+    glAttachShader(program, shader);
+    glDeleteShader(shader); // stays alive while attached
+    return true;
+}
+
+bool Link(const std::shared_ptr<SdlGlContext>& context, GlObjectPtr& out, const char* vertex, const char* fragment,
+          std::string& error)
+{
+    out = MakeGlObject(context, GlKind::Program);
+    const GLuint program = out->Name();
+    if (!Compile(program, GL_VERTEX_SHADER, vertex, error) || !Compile(program, GL_FRAGMENT_SHADER, fragment, error))
+        return false;
+    glLinkProgram(program);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok != GL_TRUE) {
+        GLint length = 0;
+        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+        std::vector<char> log(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+        glGetProgramInfoLog(program, static_cast<GLsizei>(log.size()), nullptr, log.data());
+        error = std::string("shader linking failed: ") + log.data();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool BuildSceneProgram(const std::shared_ptr<SdlGlContext>& context, SceneProgram& out, std::string& error)
+{
+    if (!Link(context, out.Program, SceneVertexShader, SceneFragmentShader, error))
+        return false;
+    const GLuint p = out.Program->Name();
+    out.World = glGetUniformLocation(p, "World");
+    out.ViewProjection = glGetUniformLocation(p, "ViewProjection");
+    out.NormalMatrix = glGetUniformLocation(p, "NormalMatrix");
+    out.RemapDepth = glGetUniformLocation(p, "RemapDepth");
+    out.Lighting = glGetUniformLocation(p, "Lighting");
+    out.GlobalAmbient = glGetUniformLocation(p, "GlobalAmbient");
+    out.MaterialDiffuse = glGetUniformLocation(p, "MaterialDiffuse");
+    out.MaterialAmbient = glGetUniformLocation(p, "MaterialAmbient");
+    out.MaterialEmissive = glGetUniformLocation(p, "MaterialEmissive");
+    out.LightCount = glGetUniformLocation(p, "LightCount");
+    out.LightType = glGetUniformLocation(p, "LightType");
+    out.LightPosition = glGetUniformLocation(p, "LightPosition");
+    out.LightDirection = glGetUniformLocation(p, "LightDirection");
+    out.LightDiffuse = glGetUniformLocation(p, "LightDiffuse");
+    out.LightAmbient = glGetUniformLocation(p, "LightAmbient");
+    out.LightAttenuation = glGetUniformLocation(p, "LightAttenuation");
+    out.LightSpot = glGetUniformLocation(p, "LightSpot");
+    out.Textured = glGetUniformLocation(p, "Textured");
+    out.Texture = glGetUniformLocation(p, "Texture");
+    glUseProgram(p);
+    glUniform1i(out.Texture, 0);
+    return true;
+}
+
+bool BuildTextProgram(const std::shared_ptr<SdlGlContext>& context, TextProgram& out, std::string& error)
+{
+    if (!Link(context, out.Program, TextVertexShader, TextFragmentShader, error))
+        return false;
+    const GLuint p = out.Program->Name();
+    out.Box = glGetUniformLocation(p, "Box");
+    out.Target = glGetUniformLocation(p, "Target");
+    out.Ink = glGetUniformLocation(p, "Ink");
+    out.Glyphs = glGetUniformLocation(p, "Glyphs");
+    glUseProgram(p);
+    glUniform1i(out.Glyphs, 0);
+    return true;
+}

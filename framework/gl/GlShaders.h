@@ -1,0 +1,50 @@
+// The two shader programs of the device: the scene program, which does Direct3D 8's
+// fixed-function work (transforms, per-vertex lighting, texture stage 0 modulating the lit
+// colour), and the text program, which blends glyph coverage in an ink colour.
+#pragma once
+
+#include "framework/gl/GlObjects.h"
+
+#include <string>
+
+inline constexpr int MaxActiveLights = 8;
+
+// Attribute locations shared by every vertex array of the device.
+inline constexpr GLuint PositionAttribute = 0;
+inline constexpr GLuint NormalAttribute = 1;
+inline constexpr GLuint TexCoordAttribute = 2;
+
+struct SceneProgram {
+    GlObjectPtr Program;
+    GLint World = -1;
+    GLint ViewProjection = -1;
+    GLint NormalMatrix = -1;
+    GLint RemapDepth = -1;
+    GLint Lighting = -1;
+    GLint GlobalAmbient = -1;
+    GLint MaterialDiffuse = -1;
+    GLint MaterialAmbient = -1;
+    GLint MaterialEmissive = -1;
+    GLint LightCount = -1;
+    GLint LightType = -1;
+    GLint LightPosition = -1;
+    GLint LightDirection = -1;
+    GLint LightDiffuse = -1;
+    GLint LightAmbient = -1;
+    GLint LightAttenuation = -1;
+    GLint LightSpot = -1;
+    GLint Textured = -1;
+    GLint Texture = -1;
+};
+
+struct TextProgram {
+    GlObjectPtr Program;
+    GLint Box = -1;
+    GLint Target = -1;
+    GLint Ink = -1;
+    GLint Glyphs = -1;
+};
+
+// Compile and link; the context must be current. False with the driver's message on failure.
+bool BuildSceneProgram(const std::shared_ptr<SdlGlContext>& context, SceneProgram& out, std::string& error);
+bool BuildTextProgram(const std::shared_ptr<SdlGlContext>& context, TextProgram& out, std::string& error);

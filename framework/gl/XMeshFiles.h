@@ -1,0 +1,42 @@
+// DirectX .x mesh files (text, binary and compressed), read with Assimp.
+//
+// Assimp trusts the counts and indices a file gives, so a damaged or hostile file can make it
+// read out of bounds or ask for gigabytes. Files are therefore parsed in a child process with a
+// memory limit and a time limit; the parent receives the finished geometry, checks it, and
+// reports any failure of the child as a file that cannot be read.
+#pragma once
+
+#include "framework/Device.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Triangles of a mesh grouped by subset: subset i is the index range Subsets[i].
+struct MeshGeometry {
+    std::vector<Vertex> Vertices;
+    std::vector<std::uint32_t> Indices;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> Subsets; // first index, index count
+};
+
+struct XMesh {
+    // All meshes of the file in one, with their frames' transforms applied; one subset per
+    // material, in the order of the file's material list.
+    MeshGeometry Geometry;
+    // The file's materials (0 when it has no material list; its triangles then form subset 0),
+    // with the texture file names as written.
+    std::vector<D3DXMATERIAL> Materials;
+};
+
+// Reads a .x file in an isolated child process. False with a reason when the file cannot be
+// read or is not a valid .x mesh.
+bool LoadXMeshFile(const std::string& path, XMesh& out, std::string& error);
+
+// Parses the bytes of a .x file in this process (what the child process does).
+bool ParseXMesh(const std::vector<std::uint8_t>& bytes, XMesh& out, std::string& error);
+
+// The form a parsed mesh crosses the process boundary in, and back; Decode checks every count
+// and index against the data.
+std::vector<std::uint8_t> EncodeXMesh(const XMesh& mesh);
+bool DecodeXMesh(const std::vector<std::uint8_t>& data, XMesh& out);

@@ -1,0 +1,59 @@
+// Tests that draw with the real OpenGL device into a small window and read the picture back.
+#pragma once
+
+#include "framework/Device.h"
+#include "framework/gl/GlDirectX.h"
+#include "framework/sdl/SdlPlatform.h"
+#include "tests/support/FrameworkFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The platform without message boxes (nothing may wait for a person in a test).
+std::unique_ptr<SdlPlatform> MakeTestPlatform(std::string& error);
+
+// Channels of an ARGB pixel.
+inline int RedOf(std::uint32_t pixel) { return static_cast<int>((pixel >> 16) & 0xFF); }
+inline int GreenOf(std::uint32_t pixel) { return static_cast<int>((pixel >> 8) & 0xFF); }
+inline int BlueOf(std::uint32_t pixel) { return static_cast<int>(pixel & 0xFF); }
+inline std::uint32_t PixelAt(const ImageARGB& image, UINT x, UINT y) { return image.Pixels[y * image.Width + x]; }
+
+// A rectangle of two triangles, clockwise as seen from the front (the side its normal points
+// to), with texture coordinates (0, 0) at corner a and (1, 1) at corner c. Corners: a, b, c, d
+// in order around it.
+std::vector<Vertex> Quad(D3DVECTOR a, D3DVECTOR b, D3DVECTOR c, D3DVECTOR d, D3DVECTOR normal);
+// A quad facing the viewer in clip space (x right, y up, both -1 to 1; depth z 0 to 1), which
+// with identity transforms is also its world position.
+std::vector<Vertex> ScreenQuad(float left, float top, float right, float bottom, float z);
+
+class GlDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The device on a window of the back buffer's size, identity transforms, no culling.
+    void MakeDevice(UINT width, UINT height, D3DFORMAT format = D3DFMT_X8R8G8B8, D3DFORMAT depth = D3DFMT_D24X8);
+    // Presents and reads back the frame presented.
+    ImageARGB Frame();
+    // Draws triangles from a new vertex buffer with the device's current state.
+    void Draw(const std::vector<Vertex>& vertices);
+    // A material of this diffuse and ambient colour (alpha 1), nothing else.
+    static D3DMATERIAL8 Material(float diffuse, float ambient = 0.0f);
+    // A texture from 32-bit ARGB pixels, top row first.
+    TexturePtr MakeTexture(UINT width, UINT height, const std::vector<std::uint32_t>& argb);
+    // Writes a picture file with SDL_image (PNG, BMP or JPG by the name's extension).
+    void WriteImage(const std::string& path, UINT width, UINT height, const std::vector<std::uint32_t>& argb);
+
+    std::unique_ptr<SdlPlatform> platform;
+    std::unique_ptr<Window> window;
+    std::unique_ptr<IDirectX8> root;
+    std::unique_ptr<IDirect3D8> d3d;
+    std::unique_ptr<ID3DX8> d3dx;
+    std::unique_ptr<IDirect3DDevice8> device;
+    D3DPRESENT_PARAMETERS params{};
+    TempFolder folder;
+};
