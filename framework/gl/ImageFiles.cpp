@@ -56,7 +56,7 @@ bool ReadBmp(const std::uint8_t* data, std::size_t size, ImageHeader& out)
         out.Height = Little16(data + 20);
         return true;
     }
-    if (infoSize < 40 || size < 26)
+    if (infoSize < 40)
         return false;
     const auto width = static_cast<std::int32_t>(Little32(data + 18));
     const auto height = static_cast<std::int32_t>(Little32(data + 22)); // negative: rows top down
@@ -113,6 +113,13 @@ bool ReadTga(const std::uint8_t* data, std::size_t size, ImageHeader& out)
         return false;
     out.Width = Little16(data + 12);
     out.Height = Little16(data + 14);
+    // Uncompressed pictures must be all there: the decoder would leave missing rows black.
+    if (imageType <= 3) {
+        const std::uint64_t mapBytes = colourMapType == 1 ? (Little16(data + 5) * (data[7] + 7ull) / 8) : 0;
+        const std::uint64_t pixelBytes = static_cast<std::uint64_t>(out.Width) * out.Height * ((depth + 7u) / 8);
+        if (18ull + data[0] + mapBytes + pixelBytes > size)
+            return false;
+    }
     return true;
 }
 

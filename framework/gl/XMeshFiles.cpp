@@ -111,6 +111,31 @@ bool Collect(const aiScene& scene, const aiNode& node, const aiMatrix4x4& parent
     return true;
 }
 
+// The importer gives every face corner a vertex of its own, face after face (each face's corners
+// in reverse, once it has turned the winding round). A corner whose index in the file is out of
+// range is dropped without notice, which leaves a face of fewer than three corners or breaks that
+// numbering: the file is damaged. (A polygon of four or more corners that loses one still passes.)
+bool CornersAllRead(const aiScene& scene)
+{
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh& mesh = *scene.mMeshes[m];
+        std::uint64_t next = 0;
+        for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+            const aiFace& face = mesh.mFaces[f];
+            if (face.mNumIndices < 3)
+                return false;
+            std::vector<unsigned> corners(face.mIndices, face.mIndices + face.mNumIndices);
+            std::sort(corners.begin(), corners.end());
+            for (const unsigned corner : corners)
+                if (corner != next++)
+                    return false;
+        }
+        if (next != mesh.mNumVertices)
+            return false;
+    }
+    return true;
+}
+
 // ---- crossing the process boundary -------------------------------------------------
 
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t value)
@@ -216,9 +241,15 @@ bool ParseXMesh(const std::vector<std::uint8_t>& bytes, XMesh& out, std::string&
         importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
         // The importer turns .x data into right-handed space; converting it back gives the
         // file's own left-handed positions, winding and texture coordinates.
+        const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), 0, "x");
+        if (scene != nullptr && !CornersAllRead(*scene)) {
+            error = "a face names a vertex or normal that does not exist";
+            return false;
+        }
         const unsigned flags = aiProcess_ConvertToLeftHanded | aiProcess_Triangulate | aiProcess_SortByPType |
                                aiProcess_ValidateDataStructure;
-        const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), flags, "x");
+        if (scene != nullptr)
+            scene = importer.ApplyPostProcessing(flags);
         if (scene == nullptr || scene->mRootNode == nullptr || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0) {
             error = importer.GetErrorString();
             if (error.empty())

@@ -2,6 +2,7 @@
 
 #include <SDL2/SDL_image.h>
 
+#include <filesystem>
 #include <fstream>
 
 std::unique_ptr<SdlPlatform> MakeTestPlatform(std::string& error)
@@ -109,6 +110,7 @@ void GlDeviceTest::WriteImage(const std::string& path, UINT width, UINT height, 
                                            static_cast<int>(height), 32, static_cast<int>(width * 4),
                                            SDL_PIXELFORMAT_ARGB8888);
     ASSERT_NE(surface, nullptr);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     const std::string extension = path.substr(path.size() - 4);
     int result = -1;
     if (extension == ".png")

@@ -1,0 +1,383 @@
+// Texture and model files through the real helper library: every image kind, damaged and hostile
+// image and .x files, and the framework's start-up, loaders and model drawing on the real device.
+#include "framework/D3DXMath.h"
+#include "framework/FilePaths.h"
+#include "framework/Loading.h"
+#include "tests/gl/GlTestSupport.h"
+
+#include <gmock/gmock.h>
+
+#include <filesystem>
+#include <random>
+
+using namespace DirectX_Framework;
+
+namespace {
+
+// A quad across the whole clip-space square: its upper-right triangle uses the red material, its
+// lower-left one the textured material, whose texture lies in a subfolder of the model's folder.
+const char* const TwoMaterialQuad = R"(xof 0303txt 0032
+
+Mesh Quad {
+ 4;
+ -1.0;1.0;0.5;,
+ 1.0;1.0;0.5;,
+ 1.0;-1.0;0.5;,
+ -1.0;-1.0;0.5;;
+ 2;
+ 3;0,1,2;,
+ 3;0,2,3;;
+ MeshMaterialList {
+  2;
+  2;
+  0,
+  1;;
+  Material Red {
+   1.0;0.0;0.0;1.0;;
+   8.0;
+   0.5;0.5;0.5;;
+   0.0;0.0;0.25;;
+  }
+  Material Textured {
+   1.0;1.0;1.0;1.0;;
+   0.0;
+   0.0;0.0;0.0;;
+   0.0;0.0;0.0;;
+   TextureFilename {
+    "Skins\Wall.PNG";
+   }
+  }
+ }
+ MeshNormals {
+  1;
+  0.0;0.0;-1.0;;
+  2;
+  3;0,0,0;,
+  3;0,0,0;;
+ }
+ MeshTextureCoords {
+  4;
+  0.0;0.0;,
+  1.0;0.0;,
+  1.0;1.0;,
+  0.0;1.0;;
+ }
+}
+)";
+
+std::string Replace(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string RandomBytes(std::size_t count, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::string bytes(count, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+// ---- image files straight through the helper object -----------------------------
+
+class GlTextures : public GlDeviceTest {
+protected:
+    void SetUp() override
+    {
+        GlDeviceTest::SetUp();
+        MakeDevice(64, 64);
+    }
+
+    HRESULT Load(const std::string& path, TexturePtr& texture) { return d3dx->CreateTextureFromFile(*device, path, texture); }
+
+    // A valid PNG file's bytes.
+    std::string PngBytes(UINT width, UINT height)
+    {
+        const std::string path = folder / "source.png";
+        WriteImage(path, width, height, std::vector<std::uint32_t>(width * height, 0xFF204080));
+        return ReadWholeFile(path);
+    }
+};
+
+TEST_F(GlTextures, EveryImageKindLoadsWithAFullMipChainTheRightWayUp)
+{
+    const std::vector<std::uint32_t> pixels{0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF,
+                                            0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+    for (const char* name : {"a.png", "a.bmp", "a.jpg"}) {
+        WriteImage(folder / name, 4, 2, pixels);
+        TexturePtr texture;
+        ASSERT_EQ(Load(folder / name, texture), D3D_OK) << name;
+        EXPECT_EQ(texture->Width(), 4u);
+        EXPECT_EQ(texture->Height(), 2u);
+        EXPECT_EQ(texture->LevelCount(), 3u);
+    }
+    // An uncompressed true-colour TGA with its rows stored bottom up: blue-green-red bytes.
+    std::string tga(18, '\0');
+    tga[2] = 2;
+    tga[12] = 2;  // width 2
+    tga[14] = 2;  // height 2
+    tga[16] = 24; // bits per pixel
+    tga += std::string("\x00\x00\xFF\x00\xFF\x00", 6); // bottom row: red, green
+    tga += std::string("\xFF\x00\x00\xFF\xFF\xFF", 6); // top row: blue, white
+    WriteWholeFile(folder / "Picture.TGA", tga);
+    TexturePtr texture;
+    ASSERT_EQ(Load(folder / "Picture.TGA", texture), D3D_OK);
+    ASSERT_EQ(device->SetRenderState(D3DRS_LIGHTING, 0), D3D_OK);
+    ASSERT_EQ(device->SetTexture(0, texture.get()), D3D_OK);
+    Draw(ScreenQuad(-1, 1, 1, -1, 0.5f));
+    const ImageARGB image = Frame();
+    EXPECT_EQ(PixelAt(image, 8, 8), 0xFF0000FFu);
+    EXPECT_EQ(PixelAt(image, 56, 8), 0xFFFFFFFFu);
+    EXPECT_EQ(PixelAt(image, 8, 56), 0xFFFF0000u);
+    EXPECT_EQ(PixelAt(image, 56, 56), 0xFF00FF00u);
+}
+
+TEST_F(GlTextures, DamagedEmptyAndFalseImageFilesFailCleanly)
+{
+    const std::string png = PngBytes(16, 16);
+    std::string corruptPng = png;
+    for (std::size_t i = 41; i < corruptPng.size() - 12; ++i)
+        corruptPng[i] = static_cast<char>(0xAA);
+    std::string hugePng = png.substr(0, 33);
+    hugePng.replace(16, 8, std::string("\x00\x01\x86\xA0\x00\x01\x86\xA0", 8)); // 100000 x 100000
+    std::string hugeBmp = "BM" + std::string(24, '\0');
+    hugeBmp[14] = 40;
+    hugeBmp.replace(18, 8, std::string("\xA0\x86\x01\x00\xA0\x86\x01\x00", 8));
+    std::string zeroBmp = hugeBmp;
+    zeroBmp.replace(18, 4, std::string(4, '\0'));
+    // A JPEG frame header of 60000 x 60000 pixels and nothing after it.
+    const std::string hugeJpeg("\xFF\xD8\xFF\xC0\x00\x11\x08\xEA\x60\xEA\x60\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 21);
+    std::string shortTga(18, '\0');
+    shortTga[2] = 2;
+    shortTga[12] = 64;
+    shortTga[14] = 64;
+    shortTga[16] = 32;
+    std::string badTga = shortTga;
+    badTga[2] = 7;
+
+    const std::vector<std::pair<std::string, std::string>> files{
+        {"empty.png", ""},
+        {"words.png", "this is not a picture"},
+        {"truncated.png", png.substr(0, png.size() / 2)},
+        {"header-only.png", png.substr(0, 33)},
+        {"corrupt.png", corruptPng},
+        {"huge.png", hugePng},
+        {"huge.bmp", hugeBmp},
+        {"zero.bmp", zeroBmp},
+        {"truncated.jpg", std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10)},
+        {"noise.jpg", std::string("\xFF\xD8\xFF", 3) + RandomBytes(4000, 1)},
+        {"huge.jpg", hugeJpeg},
+        {"short.tga", shortTga},
+        {"bad.tga", badTga},
+        {"noise.tga", RandomBytes(4000, 2)},
+        {"picture.gif", "GIF89a" + RandomBytes(100, 3)},
+    };
+    for (const auto& [name, bytes] : files) {
+        WriteWholeFile(folder / name, bytes);
+        TexturePtr texture;
+        EXPECT_TRUE(Failed(Load(folder / name, texture))) << name;
+        EXPECT_EQ(texture, nullptr) << name;
+    }
+    TexturePtr texture;
+    EXPECT_TRUE(Failed(Load(folder / "missing.png", texture)));
+    std::filesystem::create_directories(folder / "folder.png");
+    EXPECT_TRUE(Failed(Load(folder / "folder.png", texture)));
+}
+
+TEST_F(GlTextures, PicturesLargerThanTheDriverTakesAreRefused)
+{
+    D3DCAPS8 caps{};
+    ASSERT_EQ(d3d->GetDeviceCaps(0, D3DDEVTYPE_HAL, caps), D3D_OK);
+    const UINT most = caps.MaxTextureWidth;
+    ASSERT_GT(most, 0u);
+    TexturePtr texture;
+    WriteImage(folder / "widest.png", most, 1, std::vector<std::uint32_t>(most, 0xFF000000));
+    EXPECT_EQ(Load(folder / "widest.png", texture), D3D_OK);
+    WriteImage(folder / "too-wide.png", most + 1, 1, std::vector<std::uint32_t>(most + 1, 0xFF000000));
+    TexturePtr tooWide;
+    EXPECT_TRUE(Failed(Load(folder / "too-wide.png", tooWide)));
+    EXPECT_EQ(tooWide, nullptr);
+}
+
+// ---- .x files straight through the helper object -------------------------------
+
+class GlMeshes : public GlTextures {
+protected:
+    HRESULT LoadMesh(const std::string& path, MeshPtr& mesh, D3DXMaterialBuffer& materials, DWORD& count)
+    {
+        return d3dx->LoadMeshFromX(path, D3DXMESH_MANAGED, *device, mesh, materials, count);
+    }
+};
+
+TEST_F(GlMeshes, AFileWithoutMaterialsHasNoneAndOneSubset)
+{
+    std::string plain = TwoMaterialQuad;
+    const std::size_t from = plain.find(" MeshMaterialList");
+    const std::size_t to = plain.find(" MeshNormals");
+    plain.erase(from, to - from);
+    WriteWholeFile(folder / "plain.x", plain);
+    MeshPtr mesh;
+    D3DXMaterialBuffer materials;
+    DWORD count = 99;
+    ASSERT_EQ(LoadMesh(folder / "plain.x", mesh, materials, count), D3D_OK);
+    EXPECT_EQ(count, 0u);
+    EXPECT_TRUE(materials.Materials.empty());
+    ASSERT_TRUE(mesh);
+    EXPECT_EQ(mesh->NumSubsets(), 1u);
+    EXPECT_EQ(mesh->NumFaces(), 2u);
+}
+
+TEST_F(GlMeshes, DamagedAndHostileFilesFailCleanly)
+{
+    const std::string good = TwoMaterialQuad;
+    const std::vector<std::pair<std::string, std::string>> files{
+        {"empty.x", ""},
+        {"header-only.x", good.substr(0, 16)},
+        {"half.x", good.substr(0, good.size() / 2)},
+        {"noise.x", good.substr(0, 16) + RandomBytes(3000, 4)},
+        {"binary-noise.x", "xof 0303bin 0032" + RandomBytes(3000, 5)},
+        {"zipped-noise.x", "xof 0303tzip0032" + RandomBytes(3000, 6)},
+        {"not-x.x", PngBytes(4, 4)},
+        // Counts and indices far beyond the data: the importer would allocate or read on trust.
+        {"billions.x", Replace(good, " 4;\n -1.0;1.0", " 4000000000;\n -1.0;1.0")},
+        {"vertex-index.x", Replace(good, "3;0,1,2;,", "3;0,1,2000000000;,")},
+        {"normal-index.x", Replace(good, "3;0,0,0;,", "3;0,0,2000000000;,")},
+    };
+    for (const auto& [name, bytes] : files) {
+        WriteWholeFile(folder / name, bytes);
+        MeshPtr mesh;
+        D3DXMaterialBuffer materials;
+        DWORD count = 0;
+        EXPECT_TRUE(Failed(LoadMesh(folder / name, mesh, materials, count))) << name;
+        EXPECT_EQ(mesh, nullptr) << name;
+    }
+}
+
+// ---- the framework's start-up, loaders and drawing on the real back end ----------
+
+class GlFramework : public GlDeviceTest {
+protected:
+    void SetUp() override
+    {
+        GlDeviceTest::SetUp();
+        ResetState();
+        scripted.AppFolder = folder.Path().string();
+        InstallPlatform(&scripted);
+        DirectXFactory = OpenGLDirectXFactory(*platform);
+        WindowOptions options;
+        options.Title = "Main";
+        options.Borderless = true;
+        options.AtScreenCorner = true;
+        options.BlackBackground = true;
+        window = platform->CreateWindow(options);
+        MainWindow = window.get();
+    }
+    void TearDown() override
+    {
+        ResetState();
+        DirectXFactory = nullptr;
+        InstallPlatform(nullptr);
+        GlDeviceTest::TearDown();
+    }
+    std::vector<std::string> Log() const
+    {
+        return {EngineLog.LogLines.begin(), EngineLog.LogLines.begin() + EngineLog.LogLineCount};
+    }
+
+    ScriptedPlatform scripted;
+};
+
+TEST_F(GlFramework, StartsUpWithTheDeepestDepthBufferAndTheRightVertexProcessing)
+{
+    StartDirectX();
+    ASSERT_TRUE(StartDirect3D(window.get(), 640, 480, 16, true));
+    CreateGraphicsDevice(window.get());
+    ASSERT_TRUE(D3DDevice);
+    EXPECT_THAT(Log(), ::testing::IsSupersetOf({"Checking for a 32 bit Z-Buffer: ", "Success! Using 32 bit Z-Buffer",
+                                                "Created device!"}));
+    std::string error;
+    const bool software = platform->GlContext(error)->IsSoftwareRenderer();
+    EXPECT_THAT(Log(), ::testing::Contains(software ? "Hardware Transform and lighting is not supported"
+                                                    : "Hardware Transform and lighting supported"));
+    EXPECT_EQ(PresentParams.AutoDepthStencilFormat, D3DFMT_D32);
+    EXPECT_EQ(window->ClientWidth(), 640);
+    EXPECT_TRUE(scripted.MessageBoxes.empty());
+}
+
+TEST_F(GlFramework, LoadsATwoMaterialModelWithItsTextureFromTheModelFolderAndDrawsIt)
+{
+    StartDirectX();
+    ASSERT_TRUE(StartDirect3D(window.get(), 640, 480, 32, true));
+    CreateGraphicsDevice(window.get());
+    WriteWholeFile(folder / "models/quad.x", TwoMaterialQuad);
+    WriteImage(folder / "models/skins/wall.png", 2, 2, std::vector<std::uint32_t>(4, 0xFF00FF00));
+
+    Model model;
+    LoadModel(model, folder / "models", "quad.x");
+    ASSERT_EQ(model.MaterialCount, 2);
+    ASSERT_EQ(model.Materials.size(), 3u);
+    ASSERT_EQ(model.ModelTextures.size(), 3u);
+    const D3DMATERIAL8& red = model.Materials[0];
+    EXPECT_EQ(red.Diffuse.r, 1.0f);
+    EXPECT_EQ(red.Diffuse.g, 0.0f);
+    EXPECT_EQ(red.Ambient.r, 1.0f) << "the diffuse colour doubles as the ambient one";
+    EXPECT_EQ(red.Power, 8.0f);
+    EXPECT_EQ(red.Specular.g, 0.5f);
+    EXPECT_EQ(red.Emissive.b, 0.25f);
+    EXPECT_EQ(model.Materials[2].Diffuse.r, 0.0f);
+    EXPECT_EQ(model.ModelTextures[0], nullptr);
+    ASSERT_NE(model.ModelTextures[1], nullptr);
+    EXPECT_EQ(model.ModelTextures[1]->Width(), 2u);
+    EXPECT_EQ(model.ModelTextures[2], nullptr);
+    EXPECT_EQ(model.MaterialBuffer.Materials[1].TextureFilename, "Skins\\Wall.PNG");
+    EXPECT_THAT(Log(), ::testing::Contains("Loading texture from file " + (folder / "models") + "/Skins/Wall.PNG"));
+
+    // Identity camera: the quad fills the picture; ambient light shows each material's colour.
+    D3DMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    D3DDevice->SetTransform(D3DTS_VIEW, identity);
+    D3DDevice->SetTransform(D3DTS_PROJECTION, identity);
+    D3DDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    D3DDevice->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+    ClearFrame(0);
+    D3DDevice->BeginScene();
+    DrawModel(model, 0, 0, 0, 0, 0, 0);
+    D3DDevice->EndScene();
+    PresentFrame();
+    ImageARGB image;
+    ASSERT_EQ(D3DDevice->GetFrontBufferData(image), D3D_OK);
+    EXPECT_EQ(PixelAt(image, 480, 120), 0xFFFF0040u) << "the red triangle with its blue glow, wound as in the file";
+    EXPECT_EQ(PixelAt(image, 160, 360), 0xFF00FF00u) << "the textured triangle";
+}
+
+TEST_F(GlFramework, DamagedModelsAreTheCallersErrorAndMissingTexturesEndTheProgram)
+{
+    StartDirectX();
+    ASSERT_TRUE(StartDirect3D(window.get(), 640, 480, 16, true));
+    CreateGraphicsDevice(window.get());
+    WriteWholeFile(folder / "models/broken.x", std::string(TwoMaterialQuad).substr(0, 300));
+    Model model;
+    EXPECT_THROW(LoadModel(model, folder / "models", "broken.x"), GraphicsError);
+    EXPECT_THROW(LoadModel(model, folder / "models", "missing.x"), GraphicsError);
+
+    WriteWholeFile(folder / "Textures/broken.png", "not a picture");
+    TexturePtr texture;
+    int code = 0;
+    try {
+        LoadTextureFile(texture, folder / "Textures/broken.png");
+    } catch (const ProcessExit& exit) {
+        code = exit.Code;
+    }
+    EXPECT_EQ(code, 1);
+    const auto lines = SplitCrLfLines(ReadWholeFile(folder / "Log.txt"));
+    EXPECT_EQ(LinesFrom(lines, "Error loading texture - Quitting.", 2),
+              (std::vector<std::string>{"Error loading texture - Quitting.", "Destroyed DirectX at " +
+                                                                                  FormatLocalTime(scripted.Clock)}));
+}
+
+} // namespace
