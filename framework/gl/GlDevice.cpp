@@ -268,6 +268,15 @@ HRESULT GlDevice::Build(D3DPRESENT_PARAMETERS& params)
         SDL_SetWindowSize(window, static_cast<int>(width_), static_cast<int>(height_));
         SDL_SetWindowPosition(window, 0, 0);
     } else {
+        // Without a window manager (a bare X server) the full-screen request alone changes
+        // nothing, so the window is also made to cover its display by itself.
+        const int display = std::max(SDL_GetWindowDisplayIndex(window), 0);
+        SDL_Rect bounds{};
+        if (SDL_GetDisplayBounds(display, &bounds) == 0) {
+            SDL_SetWindowBordered(window, SDL_FALSE);
+            SDL_SetWindowPosition(window, bounds.x, bounds.y);
+            SDL_SetWindowSize(window, bounds.w, bounds.h);
+        }
         SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
     // Some display servers (Xvfb) have no swap control: that is no error.
@@ -355,8 +364,9 @@ HRESULT GlDevice::Present()
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
         glDisable(GL_SCISSOR_TEST);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        // Setting the viewport is also when Mesa's software drivers notice a resized window.
+        glViewport(0, 0, drawableWidth, drawableHeight);
         if (shownWidth != drawableWidth || shownHeight != drawableHeight) {
-            glViewport(0, 0, drawableWidth, drawableHeight);
             glClearColor(0, 0, 0, 1);
             glClear(GL_COLOR_BUFFER_BIT);
         }

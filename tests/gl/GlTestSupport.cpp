@@ -2,6 +2,7 @@
 
 #include <SDL2/SDL_image.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -10,6 +11,28 @@ std::unique_ptr<SdlPlatform> MakeTestPlatform(std::string& error)
     SdlPlatformOptions options;
     options.ShowMessageBoxes = false;
     return SdlPlatform::Create(options, error);
+}
+
+ImageARGB Screenshot(const TempFolder& folder)
+{
+    const std::string path = folder / "screen.png";
+    ImageARGB image;
+    EXPECT_EQ(std::system(("import -window root " + path).c_str()), 0);
+    SDL_Surface* loaded = IMG_Load(path.c_str());
+    EXPECT_NE(loaded, nullptr) << path;
+    if (loaded == nullptr)
+        return image;
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(loaded);
+    image.Width = static_cast<UINT>(argb->w);
+    image.Height = static_cast<UINT>(argb->h);
+    for (int y = 0; y < argb->h; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(argb->pixels) +
+                                                                 static_cast<std::ptrdiff_t>(y) * argb->pitch);
+        image.Pixels.insert(image.Pixels.end(), row, row + argb->w);
+    }
+    SDL_FreeSurface(argb);
+    return image;
 }
 
 std::vector<Vertex> Quad(D3DVECTOR a, D3DVECTOR b, D3DVECTOR c, D3DVECTOR d, D3DVECTOR n)

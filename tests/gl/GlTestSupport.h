@@ -22,6 +22,9 @@ inline int GreenOf(std::uint32_t pixel) { return static_cast<int>((pixel >> 8) &
 inline int BlueOf(std::uint32_t pixel) { return static_cast<int>(pixel & 0xFF); }
 inline std::uint32_t PixelAt(const ImageARGB& image, UINT x, UINT y) { return image.Pixels[y * image.Width + x]; }
 
+// The whole screen as the X server shows it (ImageMagick's import), through a file in folder.
+ImageARGB Screenshot(const TempFolder& folder);
+
 // A rectangle of two triangles, clockwise as seen from the front (the side its normal points
 // to), with texture coordinates (0, 0) at corner a and (1, 1) at corner c. Corners: a, b, c, d
 // in order around it.
