@@ -138,17 +138,15 @@ bool CornersAllRead(const aiScene& scene)
 
 // ---- crossing the process boundary -------------------------------------------------
 
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t value)
-{
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&value);
-    out.insert(out.end(), bytes, bytes + 4);
-}
-
 void PutBytes(std::vector<std::uint8_t>& out, const void* data, std::size_t size)
 {
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    out.insert(out.end(), bytes, bytes + size);
+    const std::size_t at = out.size();
+    out.resize(at + size);
+    if (size != 0)
+        std::memcpy(out.data() + at, data, size);
 }
+
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) { PutBytes(out, &value, sizeof value); }
 
 class Reader {
 public:
@@ -435,7 +433,7 @@ bool LoadXMeshFile(const std::string& path, XMesh& out, std::string& error)
             continue;
         if (got <= 0)
             break;
-        reply.insert(reply.end(), chunk, chunk + got);
+        PutBytes(reply, chunk, static_cast<std::size_t>(got));
     }
     close(channel[0]);
     if (timedOut)
