@@ -50,6 +50,8 @@ inline std::int32_t LastDisplayMode = -1;
 inline Window* MainWindow = nullptr;
 
 inline RunStatistics Statistics;
+// Headless tools keep the log in memory: their shutdown writes no Log.txt.
+inline bool KeepLogInMemory = false;
 // Exit status of the process: failure paths set 1 before they shut down.
 inline int ExitCode = 0;
 

@@ -23,6 +23,7 @@ void ResetState()
     LastDisplayMode = -1;
     MainWindow = nullptr;
     Statistics = RunStatistics{};
+    KeepLogInMemory = false;
     ExitCode = 0;
     ClearLog();
 }
@@ -136,7 +137,8 @@ void DestroyDirectX()
     } catch (const std::exception&) {
     }
     try {
-        SaveLog(platform.AppPath() + "/Log.txt");
+        if (!KeepLogInMemory)
+            SaveLog(platform.AppPath() + "/Log.txt");
     } catch (const std::exception&) {
     }
     platform.EndProcess(ExitCode);

@@ -127,6 +127,16 @@ std::int32_t TakeDueTicks(std::uint32_t now)
     return static_cast<std::int32_t>(due);
 }
 
+void ApplyMouseLook(std::int32_t deltaX, std::int32_t deltaY)
+{
+    Player.Yaw = static_cast<float>(Player.Yaw + deltaX / MouseDivisor);
+    Player.Pitch = static_cast<float>(Player.Pitch + deltaY / MouseDivisor);
+    if (Player.Pitch > PitchLimit)
+        Player.Pitch = PitchLimit;
+    if (Player.Pitch < -PitchLimit)
+        Player.Pitch = -PitchLimit;
+}
+
 namespace {
 
 void SetUpScene()
@@ -203,12 +213,7 @@ void RunMainLoop()
 
         if (frmMain::Form)
             mdlInput::MouseLook(*frmMain::Form);
-        Player.Yaw = static_cast<float>(Player.Yaw + mdlInput::MouseDeltaX / MouseDivisor);
-        Player.Pitch = static_cast<float>(Player.Pitch + mdlInput::MouseDeltaY / MouseDivisor);
-        if (Player.Pitch > PitchLimit)
-            Player.Pitch = PitchLimit;
-        if (Player.Pitch < -PitchLimit)
-            Player.Pitch = -PitchLimit;
+        ApplyMouseLook(mdlInput::MouseDeltaX, mdlInput::MouseDeltaY);
 
         platform.DoEvents();
         ++passes;

@@ -43,6 +43,10 @@ void DrawTextBox(float left, float width, float top, float height, const std::st
 // time carries to the next pass; past MaxTicksPerPass the rest is dropped.
 std::int32_t TakeDueTicks(std::uint32_t now);
 
+// Turns the view by a pointer travel: a tenth of a degree a pixel, the pitch kept within
+// +-89 degrees, the yaw unbounded.
+void ApplyMouseLook(std::int32_t deltaX, std::int32_t deltaY);
+
 // The scene set-up (model, spawn, projection, culling, lights, ambient light, filters), then
 // the frame loop until Escape, then the shutdown. Never returns.
 [[noreturn]] void RunMainLoop();
