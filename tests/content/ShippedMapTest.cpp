@@ -185,6 +185,9 @@ bool SegmentsCross(float ax, float ay, float bx, float by, float cx, float cy, f
 
 constexpr float Radius = 3;
 constexpr float Step = 4;
+// A lattice point a little nearer a wall than the radius stands for the place the wall pushes
+// the player back to: the lattice is too coarse to hold that place itself.
+constexpr float Clearance = Radius - 1;
 
 // Everywhere a player can get to from the spawn, sampled on a lattice of 4 units: each place
 // with the floor the eye has settled over.
@@ -272,7 +275,7 @@ private:
     bool Obstructed(float x, float y, float tx, float ty, float eye) const
     {
         for (const Wall& wall : map_.Walls)
-            if (Blocks(wall, eye) && (SegmentsCross(x, y, tx, ty, wall.X1, wall.Y1, wall.X2, wall.Y2) || DistanceToSegment(wall, tx, ty) < Radius))
+            if (Blocks(wall, eye) && (SegmentsCross(x, y, tx, ty, wall.X1, wall.Y1, wall.X2, wall.Y2) || DistanceToSegment(wall, tx, ty) < Clearance))
                 return true;
         return false;
     }
@@ -280,7 +283,7 @@ private:
     bool Roomy(float x, float y, float eye) const
     {
         for (const Wall& wall : map_.Walls)
-            if (Blocks(wall, eye) && DistanceToSegment(wall, x, y) < Radius)
+            if (Blocks(wall, eye) && DistanceToSegment(wall, x, y) < Clearance)
                 return false;
         return true;
     }
