@@ -225,7 +225,9 @@ public:
                     continue;
                 const float floor = Settle(tx, ty, eye);
                 if (floor == 1000) {
-                    result_.Escapes.push_back("(" + std::to_string(tx) + ", " + std::to_string(ty) + ")");
+                    std::ostringstream where;
+                    where << "(" << tx << ", " << ty << ")";
+                    result_.Escapes.push_back(where.str());
                     continue;
                 }
                 if (!Roomy(tx, ty, floor - 15))
