@@ -245,9 +245,9 @@ Image PaintMetal()
         metal = metal * EdgeLight(static_cast<float>(py) + 0.5f, Plate - 0.5f - static_cast<float>(py),
                                   static_cast<float>(px) + 0.5f, Plate - 0.5f - static_cast<float>(px), 4.0f, 0.18f);
 
-        const float rust = SmoothStep(0.6f, 0.7f, Fractal(u, v, 4, 4, 5, 321));
+        const float rust = SmoothStep(0.66f, 0.74f, Fractal(u, v, 4, 4, 5, 321));
         const Colour rustColour = Mix(Colour{0.42f, 0.22f, 0.1f}, Colour{0.58f, 0.33f, 0.14f}, Fractal(u, v, 64, 64, 2, 331));
-        metal = Mix(metal, rustColour, rust * 0.85f);
+        metal = Mix(metal, rustColour, rust * 0.7f);
 
         // The nearest rivet: rivets stand 10 pixels in from each plate edge.
         float best = 1e9f;
