@@ -121,8 +121,8 @@ TEST_F(EntitiesTest, TheLastSpawnWinsAndNoSpawnLeavesThePlayerWhereItWas)
 
 TEST_F(EntitiesTest, ASixthEntityIsRefusedBeforeItIsCounted)
 {
-    for (int i = 0; i < 5; ++i)
-        mdlEntities::AddEntity("e" + std::to_string(i), 0, 0, 0);
+    for (const char* name : {"e1", "e2", "e3", "e4", "e5"})
+        mdlEntities::AddEntity(name, 0, 0, 0);
     EXPECT_THROW(mdlEntities::AddEntity("PLAYERSPAWN", 7, 7, 7), CapacityError);
     EXPECT_EQ(mdlEntities::EntityCount, 5);
     mdlEntities::SpawnPlayer();
