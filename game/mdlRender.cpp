@@ -139,7 +139,7 @@ void ApplyMouseLook(std::int32_t deltaX, std::int32_t deltaY)
 
 namespace {
 
-void SetUpScene()
+void LoadEntityModel()
 {
     const std::string modelFolder = JoinPath(ThePlatform().AppPath(), "\\models");
     try {
@@ -149,8 +149,12 @@ void SetUpScene()
         FailAndQuit("Error loading model " + path + " - Quitting.", "Error loading model",
                     "The model file " + path + " could not be loaded. Please reinstall the game.");
     }
-    mdlEntities::SpawnPlayer();
+}
 
+} // namespace
+
+void PrepareRendering()
+{
     IDirect3DDevice8& device = Device();
     D3DXMatrixPerspectiveFovLH(&ProjectionMatrix, static_cast<float>(DegToRad(FieldOfViewDegrees)), AspectRatio,
                                NearPlane, FarPlane);
@@ -178,14 +182,14 @@ void SetUpScene()
         ThrowIfFailed(device.SetTextureStageState(0, filter, D3DTEXF_LINEAR), "SetTextureStageState");
 }
 
-} // namespace
-
 void RunMainLoop()
 {
     Platform& platform = ThePlatform();
     const std::uint32_t setUpStart = platform.GetTickCount();
     LastUpdateTick = setUpStart;
-    SetUpScene();
+    LoadEntityModel();
+    mdlEntities::SpawnPlayer();
+    PrepareRendering();
     if (frmMain::Form)
         mdlInput::CentrePointer(*frmMain::Form);
 

@@ -47,6 +47,10 @@ std::int32_t TakeDueTicks(std::uint32_t now);
 // +-89 degrees, the yaw unbounded.
 void ApplyMouseLook(std::int32_t deltaX, std::int32_t deltaY);
 
+// The render state that stays the same from frame to frame: projection, culling, the two
+// lights, ambient light and texture filters.
+void PrepareRendering();
+
 // The scene set-up (model, spawn, projection, culling, lights, ambient light, filters), then
 // the frame loop until Escape, then the shutdown. Never returns.
 [[noreturn]] void RunMainLoop();
