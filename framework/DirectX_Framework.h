@@ -22,8 +22,8 @@ struct RunStatistics {
     double Frames = 0;         // frames rendered by the main loop
     double LoopSeconds = 0;    // real time spent in the main loop
     double TicksRun = 0;       // game ticks actually run
-    double TicksCalledFor = 0; // game ticks that real time called for (loop time / 15 ms)
-    double Passes = 0;         // passes of the main loop
+    double TicksCalledFor = 0; // game ticks that real time called for (15 ms each)
+    double Passes = 0;         // passes of the main loop; average pass length = loop time / passes
 };
 
 // ---- module state -----------------------------------------------------------
@@ -50,6 +50,8 @@ inline std::int32_t LastDisplayMode = -1;
 inline Window* MainWindow = nullptr;
 
 inline RunStatistics Statistics;
+// Headless tools keep the log in memory: their shutdown writes no Log.txt.
+inline bool KeepLogInMemory = false;
 // Exit status of the process: failure paths set 1 before they shut down.
 inline int ExitCode = 0;
 

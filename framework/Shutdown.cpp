@@ -23,6 +23,7 @@ void ResetState()
     LastDisplayMode = -1;
     MainWindow = nullptr;
     Statistics = RunStatistics{};
+    KeepLogInMemory = false;
     ExitCode = 0;
     ClearLog();
 }
@@ -129,14 +130,15 @@ void DestroyDirectX()
         if (const auto p = ratio(s.TicksRun, s.TicksCalledFor))
             if (const auto text = FormatRounded2(100.0 * *p))
                 LogLine("Performance: " + *text + "%");
-        if (const auto r = ratio(s.TicksCalledFor, s.Passes))
+        if (const auto r = ratio(s.LoopSeconds * 1000.0 / 15.0, s.Passes))
             if (const auto inverse = ratio(1.0, *r))
                 if (const auto text = FormatRounded2(*inverse * 100.0))
                     LogLine("Game loop resolution: " + *text + "%");
     } catch (const std::exception&) {
     }
     try {
-        SaveLog(platform.AppPath() + "/Log.txt");
+        if (!KeepLogInMemory)
+            SaveLog(platform.AppPath() + "/Log.txt");
     } catch (const std::exception&) {
     }
     platform.EndProcess(ExitCode);

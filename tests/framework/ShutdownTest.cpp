@@ -152,7 +152,7 @@ TEST_F(ShutdownTest, AStatisticWithAZeroDivisorIsLeftOut)
     Statistics.LoopSeconds = 3;
     Statistics.TicksRun = 0;
     Statistics.TicksCalledFor = 0;
-    Statistics.Passes = 5;
+    Statistics.Passes = 0;
     RunToExit([] { DestroyDirectX(); });
     EXPECT_EQ(SavedFrom("Statistics:", 3), (std::vector<std::string>{"Statistics:", "Average FPS: 0", ""}));
 }

@@ -1,0 +1,40 @@
+// The main game window: black, without border or title bar, its client area at the screen's
+// top-left corner, so its pointer coordinates are screen coordinates. Its handlers steer the
+// player, switch drawing modes and request the end.
+#pragma once
+
+#include "framework/Platform.h"
+
+#include <memory>
+#include <string>
+
+namespace frmMain {
+
+inline constexpr int VK_LEFT = 37;
+inline constexpr int VK_UP = 38;
+inline constexpr int VK_RIGHT = 39;
+inline constexpr int VK_DOWN = 40;
+inline constexpr int VK_F12 = 123;
+inline constexpr int KeyEscape = 27;
+
+// The window, made by Create and kept for the rest of the run.
+inline std::unique_ptr<Window> Form;
+
+// Makes the window (not yet shown) and connects its handlers.
+Window& Create(int width, int height);
+
+// Shows the window and hides the mouse cursor however often it was shown before.
+void Form_Load();
+
+void Form_KeyDown(int keyCode, int shift);
+void Form_KeyUp(int keyCode, int shift);
+void Form_KeyPress(int character);
+void Form_MouseMove(int button, int shift, float x, float y);
+// Leaving the window gives the pointer back to the user; coming back takes it again.
+void Form_FocusChanged(bool focused);
+
+// Saves the frame just presented as screenshot-NNNN.png in the program folder (the first number
+// not yet taken) and logs it; returns the file name, empty when nothing could be saved.
+std::string SaveScreenshot();
+
+} // namespace frmMain

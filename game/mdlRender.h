@@ -1,0 +1,61 @@
+// The frame renderer and the main loop.
+#pragma once
+
+#include "framework/D3D8Types.h"
+#include "framework/Device.h"
+#include "framework/Loading.h"
+
+#include <cstdint>
+#include <string>
+
+namespace mdlRender {
+
+inline constexpr std::uint32_t GameTickMs = 15;
+inline constexpr std::uint32_t FpsWindowMs = 1000;
+// A pass runs at most this many ticks; the rest of a longer stall is dropped (3 s of game time).
+inline constexpr std::int32_t MaxTicksPerPass = 200;
+inline constexpr double MouseDivisor = 10;
+inline constexpr float PitchLimit = 89;
+inline constexpr float FieldOfViewDegrees = 60;
+inline constexpr float AspectRatio = 0.8f;
+inline constexpr float NearPlane = 0.1f;
+inline constexpr float FarPlane = 500;
+inline constexpr D3DCOLOR ReadoutColour = 0x33FFFFFF;
+
+inline float FramesPerSecond = 0;
+inline std::int32_t FpsFrameCount = 0;
+inline std::uint32_t FpsWindowStart = 0;
+inline std::uint32_t LastUpdateTick = 0;
+inline D3DLIGHT8 DirectionalLight{};
+inline D3DLIGHT8 PlayerLight{};
+inline DirectX_Framework::Model EntityModel;
+
+// Draws one frame from the eye (x, y, z) looking along yaw and pitch: clear, lights, camera,
+// walls, floors, the frames-per-second read-out, present.
+void RenderFrame(const float& x, const float& y, const float& z, const float& yaw, const float& pitch);
+
+// Draws text in the rectangle (left, top)-(left + width, top + height) in a colour with alpha.
+void DrawTextBox(float left, float width, float top, float height, const std::string& text, D3DCOLOR colour,
+                 const std::string& fontName, std::int16_t fontSize);
+
+// The game ticks due since LastUpdateTick at the tick counter's reading now: the elapsed time
+// over 15 ms, rounded. LastUpdateTick advances by exactly the ticks counted, so the rest of the
+// time carries to the next pass; past MaxTicksPerPass the rest is dropped.
+std::int32_t TakeDueTicks(std::uint32_t now);
+
+// Turns the view by a pointer travel: a tenth of a degree a pixel, the pitch kept within
+// +-89 degrees, the yaw unbounded.
+void ApplyMouseLook(std::int32_t deltaX, std::int32_t deltaY);
+
+// The render state that stays the same from frame to frame: projection, culling, the two
+// lights, ambient light and texture filters.
+void PrepareRendering();
+
+// The scene set-up (model, spawn, projection, culling, lights, ambient light, filters), then
+// the frame loop until Escape, then the shutdown. Never returns.
+[[noreturn]] void RunMainLoop();
+
+// Puts the renderer's and the loop's state back to the start of a run (tests, tools).
+void ResetState();
+
+} // namespace mdlRender

@@ -1,0 +1,186 @@
+#include "tests/game/GameFixture.h"
+
+#include "game/frmMain.h"
+#include "game/mdlInput.h"
+#include "game/mdlRender.h"
+#include "game/mdlVars.h"
+
+#include <gmock/gmock.h>
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+class MainLoopTest : public GameTest {
+protected:
+    void QuitAtPass(int pass, int atPass)
+    {
+        if (pass == atPass)
+            platform.QueueEvent([] { frmMain::Form_KeyPress(27); });
+    }
+    std::vector<std::string> ReadOuts() const
+    {
+        std::vector<std::string> texts;
+        for (const std::string& text : graphics->Texts)
+            texts.push_back(text.substr(0, text.find(" @")));
+        return texts;
+    }
+};
+
+TEST(TickAccounting, OnePassFromAFreshStartCountsRoundedTicks)
+{
+    const std::pair<std::uint32_t, int> cases[] = {{7, 0}, {8, 1}, {22, 1}, {23, 2}, {300, 20}, {0, 0}};
+    for (const auto& [ms, ticks] : cases) {
+        mdlRender::LastUpdateTick = 1000;
+        EXPECT_EQ(mdlRender::TakeDueTicks(1000 + ms), ticks) << ms << " ms";
+    }
+}
+
+TEST(TickAccounting, TheRestOfEachPassCarriesOver)
+{
+    mdlRender::LastUpdateTick = 0;
+    std::vector<int> ticks;
+    for (std::uint32_t now = 5; now <= 60; now += 5)
+        ticks.push_back(mdlRender::TakeDueTicks(now));
+    // One tick every three passes: game time keeps up with real time.
+    EXPECT_THAT(ticks, ElementsAre(0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0));
+
+    // A long stall runs at most 200 ticks and drops the rest.
+    mdlRender::LastUpdateTick = 0;
+    EXPECT_EQ(mdlRender::TakeDueTicks(60000), 200);
+    EXPECT_EQ(mdlRender::TakeDueTicks(60010), 1);
+
+    // The counter wrapping past 2^32 is just more time.
+    mdlRender::LastUpdateTick = 0xFFFFFFF0u;
+    EXPECT_EQ(mdlRender::TakeDueTicks(0x0000000Eu), 2);
+    EXPECT_EQ(mdlRender::LastUpdateTick, 0x0000000Eu);
+
+    // A counter that goes backwards starts the count again.
+    EXPECT_EQ(mdlRender::TakeDueTicks(5), 0);
+    EXPECT_EQ(mdlRender::TakeDueTicks(20), 1);
+}
+
+TEST_F(MainLoopTest, ShortPassesMoveThePlayerAtRealTimeSpeed)
+{
+    Player.Speed = 1;
+    RunLoop({5}, [&](int pass) { QuitAtPass(pass, 30); });
+    EXPECT_EQ(Frames(), 30);
+    EXPECT_EQ(Player.Y, 10.0f); // 150 ms of walking
+}
+
+TEST_F(MainLoopTest, TheFirstPassCountsTheSetUpAsGameTimeAndAStallIsCapped)
+{
+    Player.Speed = 1;
+    RunLoop({300, 60000}, [&](int pass) { QuitAtPass(pass, 2); });
+    EXPECT_EQ(Player.Y, 220.0f);
+}
+
+TEST_F(MainLoopTest, TheLoopKeepsGoingWhenTheCounterWraps)
+{
+    platform.Ticks = 0xFFFFFFFFu - 100;
+    Player.Speed = 1;
+    RunLoop({30}, [&](int pass) { QuitAtPass(pass, 10); });
+    EXPECT_EQ(Player.Y, 20.0f);
+}
+
+TEST_F(MainLoopTest, TheReadOutShowsTheFramesOfTheLastClosedWindow)
+{
+    platform.Ticks = 5000; // the counter has been running since the machine started
+    RunLoop({400, 400, 1700, 100}, [&](int pass) { QuitAtPass(pass, 5); });
+    EXPECT_THAT(ReadOuts(), ElementsAre("FPS: 0", "FPS: 1", "FPS: 1", "FPS: 1", "FPS: 3"));
+}
+
+TEST_F(MainLoopTest, EscapeFinishesThePassAndRendersNoFurtherFrame)
+{
+    Player.Speed = 1;
+    RunLoop({15}, [&](int pass) {
+        QuitAtPass(pass, 3);
+        if (pass == 3)
+            platform.QueueEvent([&] { frmMain::Form_MouseMove(0, 0, 320 + 50, 240); });
+    });
+    EXPECT_EQ(Frames(), 3);
+    EXPECT_EQ(Player.Y, 3.0f);  // the third pass's tick ran
+    EXPECT_EQ(Player.Yaw, 5.0f); // and its mouse look
+    EXPECT_EQ(journal->back(), "EndProcess(0)");
+}
+
+TEST_F(MainLoopTest, AQuitBeforeTheLoopSetsUpAndEndsWithoutAFrame)
+{
+    mdlVars::QuitRequested = true;
+    RunLoop({15}, nullptr);
+    EXPECT_EQ(Frames(), 0);
+    EXPECT_THAT(*journal, Contains("LoadMeshFromX(entitycube.x, 0x220)"));
+    EXPECT_THAT(*journal, Contains("SetRenderState(22, 3)"));
+}
+
+TEST_F(MainLoopTest, MouseLookTurnsAndClampsThePitchButNotTheYaw)
+{
+    RunLoop({15}, [&](int pass) {
+        if (pass == 1)
+            platform.QueueEvent([] { frmMain::Form_MouseMove(0, 0, 320 + 7200, 240 + 950); });
+        if (pass == 2)
+            platform.QueueEvent([] { frmMain::Form_MouseMove(0, 0, 320, 240); });
+        QuitAtPass(pass, 3);
+    });
+    EXPECT_EQ(Player.Yaw, 720.0f);
+    EXPECT_EQ(Player.Pitch, 89.0f);
+}
+
+TEST_F(MainLoopTest, TheFirstFrameDoesNotJumpTheView)
+{
+    RunLoop({15}, [&](int pass) { QuitAtPass(pass, 2); });
+    EXPECT_EQ(Player.Yaw, 0.0f);
+    EXPECT_EQ(Player.Pitch, 0.0f);
+    EXPECT_THAT(*journal, Contains("SetCursorPos(320, 240)"));
+}
+
+TEST_F(MainLoopTest, TheSetUpPlacesThePlayerAndSetsTheSceneOnce)
+{
+    mdlEntities::AddEntity("PLAYERSPAWN", 10, 20, -5);
+    RunLoop({15}, [&](int pass) { QuitAtPass(pass, 1); });
+    EXPECT_EQ(Player.X, 10.0f);
+    EXPECT_EQ(Player.Y, 20.0f);
+    EXPECT_EQ(graphics->RenderStates[D3DRS_CULLMODE], D3DCULL_CCW);
+    EXPECT_EQ(graphics->RenderStates[D3DRS_AMBIENT], 0x00646464u);
+    for (DWORD filter : {D3DTSS_MAGFILTER, D3DTSS_MINFILTER, D3DTSS_MIPFILTER})
+        EXPECT_EQ(graphics->TextureStageStates[filter], D3DTEXF_LINEAR);
+    const D3DLIGHT8& sun = graphics->Lights[0];
+    EXPECT_EQ(sun.Type, D3DLIGHT_DIRECTIONAL);
+    EXPECT_EQ(sun.Direction.y, 1.0f);
+    EXPECT_EQ(sun.Direction.x, 0.0f);
+    EXPECT_EQ(sun.Range, 1.0f);
+    const D3DLIGHT8& lamp = graphics->Lights[1];
+    EXPECT_EQ(lamp.Type, D3DLIGHT_POINT);
+    EXPECT_EQ(lamp.Range, 300.0f);
+    EXPECT_EQ(lamp.Attenuation1, 0.02f);
+    EXPECT_EQ(lamp.Diffuse.g, 1.0f);
+    // The projection: 60 degrees vertically, aspect 0.8, depth 0.1 to 500.
+    const D3DMATRIX& projection = graphics->Transforms[D3DTS_PROJECTION];
+    const float yScale = 1.0f / std::tan(static_cast<float>(DirectX_Framework::DegToRad(60)) / 2);
+    EXPECT_FLOAT_EQ(projection.m[1][1], yScale);
+    EXPECT_FLOAT_EQ(projection.m[0][0], yScale / 0.8f);
+    EXPECT_FLOAT_EQ(projection.m[3][2], -0.1f * 500 / 499.9f);
+}
+
+TEST_F(MainLoopTest, AMissingModelEndsTheProgramNamingTheFile)
+{
+    graphics->LoadMesh = nullptr;
+    EXPECT_EQ(RunToExit([] { mdlRender::RunMainLoop(); }), 1);
+    ASSERT_EQ(platform.MessageBoxes.size(), 1u);
+    EXPECT_THAT(platform.MessageBoxes[0].Text, HasSubstr("models/entitycube.x"));
+    EXPECT_THAT(SplitCrLfLines(ReadWholeFile(folder / "Log.txt")),
+                Contains(HasSubstr("Error loading model " + (folder / "models/entitycube.x"))));
+}
+
+TEST_F(MainLoopTest, TheShutdownStatisticsAreMeasured)
+{
+    RunLoop({20}, [&](int pass) { QuitAtPass(pass, 50); });
+    const std::vector<std::string> saved = SplitCrLfLines(ReadWholeFile(folder / "Log.txt"));
+    EXPECT_THAT(saved, Contains("Average FPS: 50"));
+    EXPECT_THAT(saved, Contains("Game loop resolution: 75%"));
+    EXPECT_THAT(saved, Contains(::testing::StartsWith("Performance: 10")));
+}
+
+} // namespace

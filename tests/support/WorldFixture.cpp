@@ -1,0 +1,56 @@
+#include "tests/support/WorldFixture.h"
+
+#include "world/Player.h"
+#include "world/mdlEntities.h"
+#include "world/mdlFloors.h"
+#include "world/mdlMap.h"
+#include "world/mdlSlipping.h"
+#include "world/mdlTextures.h"
+#include "world/mdlWalls.h"
+
+void ResetWorldState()
+{
+    mdlTextures::ClearTextures();
+    mdlWalls::ClearWalls();
+    mdlWalls::WallCount = 0;
+    mdlWalls::Walls = {};
+    mdlWalls::WallVertices = {};
+    mdlWalls::WallBatchTextures = {};
+    mdlFloors::ClearFloors();
+    mdlFloors::FloorCount = 0;
+    mdlFloors::Floors = {};
+    mdlFloors::FloorVertices = {};
+    mdlFloors::FloorBatchTextures = {};
+    mdlEntities::EntityCount = 0;
+    mdlEntities::Entities = {};
+    mdlSlipping::MoveX = 0;
+    mdlSlipping::MoveY = 0;
+    Player = PlayerRecord{};
+}
+
+void WorldTest::SetUp()
+{
+    FrameworkTest::SetUp();
+    ResetWorldState();
+    graphics->Modes = {Mode(640, 480, 60, D3DFMT_R5G6B5)};
+    graphics->DepthFormats = {D3DFMT_D16};
+    ASSERT_TRUE(Start(640, 480, 16, false));
+    DirectX_Framework::CreateGraphicsDevice(&mainWindow);
+    journal->clear();
+    DirectX_Framework::ClearLog();
+}
+
+void WorldTest::TearDown()
+{
+    ResetWorldState();
+    FrameworkTest::TearDown();
+}
+
+void WorldTest::LoadMapText(const std::string& text)
+{
+    const std::string path = folder / "e1m1-double.dnmap";
+    WriteWholeFile(path, text);
+    mdlMap::LoadMap(path);
+}
+
+void WorldTest::MakeTexture(const std::string& name) { WriteWholeFile(folder / ("Textures/" + name), "image"); }

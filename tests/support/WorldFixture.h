@@ -1,0 +1,20 @@
+// A fixture with a scripted device created and every world store emptied.
+#pragma once
+
+#include "tests/support/FrameworkFixture.h"
+
+#include <string>
+
+// Puts the texture, wall, floor and entity stores and the player back to their start values.
+void ResetWorldState();
+
+class WorldTest : public FrameworkTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes a map file into the program folder and loads it.
+    void LoadMapText(const std::string& text);
+    // Creates an (empty) texture file under the program's Textures folder.
+    void MakeTexture(const std::string& name);
+};

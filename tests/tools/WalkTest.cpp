@@ -1,0 +1,116 @@
+#include "tests/support/WorldFixture.h"
+
+#include "game/frmMain.h"
+#include "game/mdlRender.h"
+#include "game/mdlVars.h"
+#include "tools/Walk.h"
+
+#include <gmock/gmock.h>
+
+#include <sstream>
+
+using ::testing::HasSubstr;
+
+namespace {
+
+class WalkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DirectX_Framework::ResetState();
+        ResetWorldState();
+        mdlRender::ResetState();
+        mdlVars::QuitRequested = false;
+        WriteWholeFile(folder / "Textures/Floor.png", "image");
+        // A 200 x 200 floor at height 0 with the spawn in its middle, and a wall across at y = 50.
+        WriteWholeFile(map, "TEXTURE,1,FLOOR.png\r\n"
+                            "FLOOR,-100,-100,100,-100,100,100,0,1,0,0,1,0,1,1\r\n"
+                            "FLOOR,-100,-100,100,100,-100,100,0,1,0,0,1,1,0,1\r\n"
+                            "WALL,-100,50,100,50,0,-40,1,1,1,0,0\r\n"
+                            "ENTITY,PlayerSpawn,0,0,-10\r\n");
+    }
+    void TearDown() override
+    {
+        ResetWorldState();
+        DirectX_Framework::ResetState();
+        DirectX_Framework::DirectXFactory = nullptr;
+        InstallPlatform(nullptr);
+    }
+    int Walk(const std::string& script)
+    {
+        std::istringstream in(script);
+        out.str("");
+        err.str("");
+        return Walk::Run(map, in, out, err);
+    }
+
+    TempFolder folder;
+    std::string map = folder / "test.dnmap";
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(WalkTest, TheScriptDrivesThePlayerThroughTheGamesOwnHandlers)
+{
+    ASSERT_EQ(Walk("print\n"
+                   "down 38   # walk forward\n"
+                   "\n"
+                   "tick 10\n"
+                   "up 38\n"
+                   "print\n"
+                   "tick 100\n"
+                   "print\n"
+                   "look 900 -1000\n"
+                   "key r\n"
+                   "look 0 25\n"
+                   "key f\n"
+                   "tick 1\n"
+                   "print\n"),
+              0)
+        << err.str();
+    EXPECT_EQ(out.str(), "0 0 -15 0 0\n"
+                         "0 10 -15 0 0\n"
+                         "0 10 -15 0 0\n"
+                         "0 10 -34 0 2.5\n");
+}
+
+TEST_F(WalkTest, WallsAndTurnsShowInTheExactFloats)
+{
+    ASSERT_EQ(Walk("down 38\ntick 60\nprint\nup 38\ndown 39\ntick 45\nup 39\ndown 38\ntick 3\nlook 3 0\nprint\n"), 0)
+        << err.str();
+    // Held 3 units off the wall at y = 50, then turned to face +x and walked on.
+    EXPECT_EQ(out.str(), "0 47 -15 0 0\n3 47 -15 90.3 0\n");
+}
+
+TEST_F(WalkTest, AScriptLineThatCannotBeParsedNamesItsLine)
+{
+    EXPECT_EQ(Walk("tick 1\nprint\njump now\nprint\n"), 2);
+    EXPECT_THAT(err.str(), HasSubstr("line 3"));
+    EXPECT_EQ(out.str(), "0 0 -15 0 0\n");
+    for (const char* bad : {"tick -1", "down 65", "key ab", "look 1", "tick x", "print now"})
+        EXPECT_EQ(Walk(bad), 2) << bad;
+}
+
+TEST_F(WalkTest, AMapOrTextureThatCannotBeLoadedIsReported)
+{
+    map = folder / "missing.dnmap";
+    EXPECT_EQ(Walk("print\n"), 1);
+    EXPECT_THAT(err.str(), HasSubstr("missing.dnmap"));
+
+    map = folder / "broken.dnmap";
+    WriteWholeFile(map, "TEXTURE,1,nothere.png\r\n");
+    EXPECT_EQ(Walk("print\n"), 1);
+    EXPECT_THAT(err.str(), HasSubstr("nothere.png"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "Log.txt"));
+}
+
+TEST(ShortestFloat, ReadsBackAsTheSameFloat)
+{
+    EXPECT_EQ(Walk::ShortestFloat(0.1f), "0.1");
+    EXPECT_EQ(Walk::ShortestFloat(-21.1015625f), "-21.101562");
+    EXPECT_EQ(std::stof("-21.101562"), -21.1015625f);
+    EXPECT_EQ(Walk::ShortestFloat(6.9e-10f), "6.9e-10");
+    EXPECT_EQ(Walk::ShortestFloat(90.3f), "90.3");
+}
+
+} // namespace

@@ -1,0 +1,132 @@
+#include "tests/support/WorldFixture.h"
+
+#include "world/Player.h"
+#include "world/WorldErrors.h"
+#include "world/mdlClip.h"
+#include "world/mdlEntities.h"
+#include "world/mdlFloors.h"
+
+#include <gtest/gtest.h>
+
+using mdlClip::FloorHeight;
+using mdlClip::PointInFloor;
+
+namespace {
+
+class FloorHeightTest : public WorldTest {
+protected:
+    void SetUp() override
+    {
+        WorldTest::SetUp();
+        mdlFloors::ClearFloors();
+    }
+    // A large floor at height z under the origin.
+    void FloorAt(float z) { mdlFloors::AddFloor(-100, -100, 100, -100, 0, 100, z, 1, 0, 0, 0, 0, 0, 0); }
+};
+
+TEST_F(FloorHeightTest, TheFloorUnderfootIsPreferredToTheOneOverhead)
+{
+    EXPECT_EQ(FloorHeight(0, 0, 10), 1000.0f);
+
+    FloorAt(20);
+    EXPECT_EQ(FloorHeight(0, 0, 10), 20.0f);
+    EXPECT_EQ(FloorHeight(500, 500, 10), 1000.0f);
+
+    const std::pair<float, float> alone[] = {{0, 0}, {-25, 1000}, {3010, 1000}, {3009, 3009}, {-19.5f, -19.5f}};
+    for (const auto& [z, expected] : alone) {
+        mdlFloors::FloorCount = 0;
+        FloorAt(z);
+        EXPECT_EQ(FloorHeight(0, 0, 10), expected) << "floor at " << z;
+    }
+}
+
+TEST_F(FloorHeightTest, TheChoiceDependsOnTheOrderOfTheFloors)
+{
+    FloorAt(9);
+    FloorAt(15);
+    EXPECT_EQ(FloorHeight(0, 0, 10), 9.0f);
+
+    mdlFloors::FloorCount = 0;
+    FloorAt(15);
+    FloorAt(9);
+    EXPECT_EQ(FloorHeight(0, 0, 10), 15.0f);
+
+    mdlFloors::FloorCount = 0;
+    FloorAt(12);
+    FloorAt(12);
+    EXPECT_EQ(FloorHeight(0, 0, 10), 12.0f);
+}
+
+TEST(PointInFloor, EdgesAndTheirLinesCountAsInsideAndCornerOrderDoesNotMatter)
+{
+    const mdlFloors::Floor floor{0, 10, 0, 0, 0, 10};
+    EXPECT_TRUE(PointInFloor(5, 0, floor));
+    EXPECT_TRUE(PointInFloor(20, 0, floor));
+    EXPECT_FALSE(PointInFloor(8, 8, floor));
+    EXPECT_FALSE(PointInFloor(-1, 5, floor));
+    const float corners[3][2] = {{0, 0}, {10, 0}, {0, 10}};
+    const int orders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+    for (const auto& o : orders) {
+        const mdlFloors::Floor f{corners[o[0]][0], corners[o[1]][0], corners[o[2]][0],
+                                 corners[o[0]][1], corners[o[1]][1], corners[o[2]][1]};
+        EXPECT_TRUE(PointInFloor(2, 2, f));
+        EXPECT_FALSE(PointInFloor(8, 8, f));
+    }
+}
+
+TEST(PointInFloor, AFloorWithoutAreaContainsNoPoint)
+{
+    const mdlFloors::Floor twoEqual{0, 0, 10, 0, 0, 10};
+    EXPECT_FALSE(PointInFloor(3, 4, twoEqual));
+    EXPECT_FALSE(PointInFloor(0, 0, twoEqual));
+    const mdlFloors::Floor onALine{0, 5, 10, 0, 5, 10};
+    EXPECT_FALSE(PointInFloor(5, 5, onALine));
+    EXPECT_FALSE(PointInFloor(7, 1, onALine));
+}
+
+class EntitiesTest : public WorldTest {};
+
+TEST_F(EntitiesTest, ASpawnInAnyCasePlacesThePlayerFiveUnitsAboveIt)
+{
+    mdlEntities::AddEntity("torch", 1, 1, 1);
+    mdlEntities::AddEntity("PlayerSpawn", 100, 200, 50);
+    EXPECT_EQ(mdlEntities::Entities[2].Name, "PLAYERSPAWN");
+    EXPECT_EQ(mdlEntities::Entities[2].Colour, 65280);
+    EXPECT_EQ(mdlEntities::Entities[1].Colour, 0);
+    Player.Yaw = 30;
+    mdlEntities::SpawnPlayer();
+    EXPECT_EQ(Player.X, 100.0f);
+    EXPECT_EQ(Player.Y, 200.0f);
+    EXPECT_EQ(Player.Z, 45.0f);
+    EXPECT_EQ(Player.Yaw, 30.0f);
+}
+
+TEST_F(EntitiesTest, TheLastSpawnWinsAndNoSpawnLeavesThePlayerWhereItWas)
+{
+    mdlEntities::SpawnPlayer();
+    EXPECT_EQ(Player.X, 0.0f);
+    EXPECT_EQ(Player.Z, 0.0f);
+
+    mdlEntities::AddEntity("player spawn", 9, 9, 9);
+    mdlEntities::SpawnPlayer();
+    EXPECT_EQ(Player.X, 0.0f);
+
+    mdlEntities::AddEntity("playerspawn", 1, 2, 3);
+    mdlEntities::AddEntity("PLAYERSPAWN", 4, 5, 6);
+    mdlEntities::SpawnPlayer();
+    EXPECT_EQ(Player.X, 4.0f);
+    EXPECT_EQ(Player.Y, 5.0f);
+    EXPECT_EQ(Player.Z, 1.0f);
+}
+
+TEST_F(EntitiesTest, ASixthEntityIsRefusedBeforeItIsCounted)
+{
+    for (const char* name : {"e1", "e2", "e3", "e4", "e5"})
+        mdlEntities::AddEntity(name, 0, 0, 0);
+    EXPECT_THROW(mdlEntities::AddEntity("PLAYERSPAWN", 7, 7, 7), CapacityError);
+    EXPECT_EQ(mdlEntities::EntityCount, 5);
+    mdlEntities::SpawnPlayer();
+    EXPECT_EQ(Player.X, 0.0f);
+}
+
+} // namespace
