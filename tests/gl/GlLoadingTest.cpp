@@ -305,6 +305,43 @@ TEST_F(GlFramework, LoadsATwoMaterialModelWithItsTextureFromTheModelFolderAndDra
     EXPECT_EQ(PixelAt(image, 160, 360), 0xFF00FF00u) << "the textured triangle";
 }
 
+TEST_F(GlFramework, TheShippedEntityModelLoadsAndShowsItsOutsideFaces)
+{
+    StartDirectX();
+    ASSERT_TRUE(StartDirect3D(window.get(), 640, 480, 32, true));
+    CreateGraphicsDevice(window.get());
+    Model model;
+    LoadModel(model, std::string(DUNMERE_ASSETS_DIR) + "/models", "entitycube.x");
+    ASSERT_EQ(model.MaterialCount, 1);
+    ASSERT_NE(model.ModelTextures[0], nullptr);
+    EXPECT_EQ(model.Mesh->NumFaces(), 12u);
+
+    const auto centre = [&](D3DVECTOR eye) {
+        D3DMATRIX view;
+        D3DMATRIX projection;
+        const D3DVECTOR origin{0, 0, 0};
+        const D3DVECTOR up{0, 1, 0};
+        D3DXMatrixLookAtLH(&view, &eye, &origin, &up);
+        D3DXMatrixPerspectiveFovLH(&projection, static_cast<float>(M_PI / 3), 4.0f / 3.0f, 0.1f, 500.0f);
+        D3DDevice->SetTransform(D3DTS_VIEW, view);
+        D3DDevice->SetTransform(D3DTS_PROJECTION, projection);
+        D3DDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+        D3DDevice->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+        ClearFrame(0);
+        D3DDevice->BeginScene();
+        DrawModel(model, 0, 0, 0, 0, 0, 0);
+        D3DDevice->EndScene();
+        PresentFrame();
+        ImageARGB image;
+        EXPECT_EQ(D3DDevice->GetFrontBufferData(image), D3D_OK);
+        return PixelAt(image, 320, 240) & 0xFFFFFF;
+    };
+    // Seen from outside the cube shows a face; from its centre every face is culled.
+    EXPECT_NE(centre({0, 0, -20}), 0u);
+    EXPECT_NE(centre({15, 10, 20}), 0u);
+    EXPECT_EQ(centre({0, 0, 0.001f}), 0u);
+}
+
 TEST_F(GlFramework, DamagedModelsAreTheCallersErrorAndMissingTexturesEndTheProgram)
 {
     StartDirectX();
