@@ -128,6 +128,16 @@ void main()
 }
 )";
 
+// The driver's message about a shader or a program.
+std::string InfoLog(GLuint object, decltype(glGetShaderiv) getParameter, decltype(glGetShaderInfoLog) getLog)
+{
+    GLint length = 0;
+    getParameter(object, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> log(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    getLog(object, static_cast<GLsizei>(log.size()), nullptr, log.data());
+    return log.data();
+}
+
 bool Compile(GLuint program, GLenum stage, const char* source, std::string& error)
 {
     const GLuint shader = glCreateShader(stage);
@@ -136,11 +146,7 @@ bool Compile(GLuint program, GLenum stage, const char* source, std::string& erro
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
     if (ok != GL_TRUE) {
-        GLint length = 0;
-        glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-        std::vector<char> log(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
-        glGetShaderInfoLog(shader, static_cast<GLsizei>(log.size()), nullptr, log.data());
-        error = std::string("shader compilation failed: ") + log.data();
+        error = "shader compilation failed: " + InfoLog(shader, glGetShaderiv, glGetShaderInfoLog);
         glDeleteShader(shader);
         return false;
     }
@@ -160,11 +166,7 @@ bool Link(const std::shared_ptr<SdlGlContext>& context, GlObjectPtr& out, const 
     GLint ok = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
     if (ok != GL_TRUE) {
-        GLint length = 0;
-        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-        std::vector<char> log(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
-        glGetProgramInfoLog(program, static_cast<GLsizei>(log.size()), nullptr, log.data());
-        error = std::string("shader linking failed: ") + log.data();
+        error = "shader linking failed: " + InfoLog(program, glGetProgramiv, glGetProgramInfoLog);
         return false;
     }
     return true;

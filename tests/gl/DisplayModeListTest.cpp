@@ -23,20 +23,6 @@ bool Has(const std::vector<std::string>& names, const std::string& name)
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-TEST(DisplayModeList, AddsTheCommonSizesThatFitInBothFormatsSortedForTheLauncher)
-{
-    // A virtual screen with one mode and no refresh rate.
-    const auto names = Names(BuildAdapterModes({{1280, 1024, 0}}, {1280, 1024, 0}));
-    const std::vector<std::string> start{"320x200x16@0", "320x200x32@0", "320x240x16@0", "320x240x32@0"};
-    ASSERT_GE(names.size(), 4u);
-    EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 4), start);
-    EXPECT_TRUE(Has(names, "640x480x16@0"));
-    EXPECT_TRUE(Has(names, "1280x1024x32@0"));
-    EXPECT_FALSE(Has(names, "1600x900x16@0")) << "wider than the desktop";
-    EXPECT_FALSE(Has(names, "1366x768x16@0")) << "wider than the desktop";
-    EXPECT_EQ(names.back(), "1280x1024x32@0");
-}
-
 TEST(DisplayModeList, KeepsTheDisplaysOwnModesAndRatesTogether)
 {
     const auto names = Names(BuildAdapterModes({{1920, 1080, 60}, {1920, 1080, 144}, {1366, 768, 60}, {800, 600, 75}},

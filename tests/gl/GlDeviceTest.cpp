@@ -2,9 +2,13 @@
 #include "framework/D3DXMath.h"
 #include "tests/gl/GlTestSupport.h"
 
+#include <gmock/gmock.h>
+
 #include <algorithm>
 #include <cmath>
 #include <set>
+
+using ::testing::ElementsAre;
 
 namespace {
 
@@ -22,27 +26,6 @@ int LitPixels(const ImageARGB& image)
 {
     return static_cast<int>(std::count_if(image.Pixels.begin(), image.Pixels.end(),
                                           [](std::uint32_t p) { return (p & 0xFFFFFF) != 0; }));
-}
-
-D3DLIGHT8 DirectionalLight(D3DVECTOR direction)
-{
-    D3DLIGHT8 light{};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Diffuse = {1, 1, 1, 1};
-    light.Direction = direction;
-    light.Range = 1;
-    return light;
-}
-
-D3DLIGHT8 PlayerLight(D3DVECTOR position)
-{
-    D3DLIGHT8 light{};
-    light.Type = D3DLIGHT_POINT;
-    light.Diffuse = {1, 1, 1, 1};
-    light.Position = position;
-    light.Range = 300;
-    light.Attenuation1 = 0.02f;
-    return light;
 }
 
 class GlDrawing : public GlDeviceTest {
@@ -89,26 +72,26 @@ TEST_F(GlDrawing, ADirectionalLightFollowsTheCosineOfItsAngleToTheSurface)
     MakeDevice(Size, Size);
     const float s60 = std::sqrt(3.0f) / 2.0f;
     // The quad's normal points at the viewer (-z); a light shining along +z hits it head on.
-    EXPECT_NEAR(LitCentre(DirectionalLight({0, 0, 1}), Material(1)), 255, 1);
-    EXPECT_NEAR(LitCentre(DirectionalLight({0, s60, 0.5f}), Material(1)), 128, 2);
-    EXPECT_NEAR(LitCentre(DirectionalLight({0, 0, 5}), Material(0.5f)), 128, 2) << "the direction is normalised";
-    EXPECT_EQ(LitCentre(DirectionalLight({0, 0, -1}), Material(1)), 0) << "lit from behind";
+    EXPECT_NEAR(LitCentre(SunLight({0, 0, 1}), Material(1)), 255, 1);
+    EXPECT_NEAR(LitCentre(SunLight({0, s60, 0.5f}), Material(1)), 128, 2);
+    EXPECT_NEAR(LitCentre(SunLight({0, 0, 5}), Material(0.5f)), 128, 2) << "the direction is normalised";
+    EXPECT_EQ(LitCentre(SunLight({0, 0, -1}), Material(1)), 0) << "lit from behind";
     // Global ambient 100 on the ambient material, plus half of the diffuse at 60 degrees.
-    EXPECT_NEAR(LitCentre(DirectionalLight({0, s60, 0.5f}), Material(0.5f, 1.0f), 0x00646464), 164, 2);
+    EXPECT_NEAR(LitCentre(SunLight({0, s60, 0.5f}), Material(0.5f, 1.0f), 0x00646464), 164, 2);
 }
 
 TEST_F(GlDrawing, APointLightDimsWithDistanceAndLightsNothingBeyondItsRange)
 {
     MakeDevice(Size, Size);
     // Attenuation 1 / (0.02 d): half at 100 units, a quarter at 200, none past the range of 300.
-    const int near = LitCentre(PlayerLight({0, 0, 0.5f - 100}), Material(1));
-    const int far = LitCentre(PlayerLight({0, 0, 0.5f - 200}), Material(1));
-    const int outside = LitCentre(PlayerLight({0, 0, 0.5f - 310}), Material(1));
+    const int near = LitCentre(LampLight({0, 0, 0.5f - 100}), Material(1));
+    const int far = LitCentre(LampLight({0, 0, 0.5f - 200}), Material(1));
+    const int outside = LitCentre(LampLight({0, 0, 0.5f - 310}), Material(1));
     EXPECT_NEAR(near, 127, 2);
     EXPECT_NEAR(far, 64, 2);
     EXPECT_EQ(outside, 0);
     // Closer than 50 units the attenuation passes 1 and the colour saturates.
-    EXPECT_EQ(LitCentre(PlayerLight({0, 0, 0.5f - 20}), Material(1)), 255);
+    EXPECT_EQ(LitCentre(LampLight({0, 0, 0.5f - 20}), Material(1)), 255);
 }
 
 TEST_F(GlDrawing, WithoutLightingSurfacesAreWhiteAndWithoutLightsOnlyAmbientAndEmissiveShow)
@@ -216,13 +199,7 @@ TEST_F(GlDrawing, TexturesAreSampledTheRightWayUpAndThroughTheirMipChain)
     TexturePtr corners = MakeTexture(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF});
     ASSERT_TRUE(corners);
     EXPECT_EQ(corners->LevelCount(), 2u);
-    ASSERT_EQ(device->SetTexture(0, corners.get()), D3D_OK);
-    Draw(ScreenQuad(-1, 1, 1, -1, 0.5f));
-    const ImageARGB quadrants = Frame();
-    EXPECT_EQ(PixelAt(quadrants, 8, 8), 0xFFFF0000u);
-    EXPECT_EQ(PixelAt(quadrants, 56, 8), 0xFF00FF00u);
-    EXPECT_EQ(PixelAt(quadrants, 8, 56), 0xFF0000FFu);
-    EXPECT_EQ(PixelAt(quadrants, 56, 56), 0xFFFFFFFFu);
+    EXPECT_THAT(Quarters(corners), ElementsAre(0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu));
 
     // A one-pixel checkerboard shrunk eight times: without mip levels the samples are black or
     // white; through the mip chain they are the grey of the average.
@@ -450,17 +427,9 @@ TEST_F(GlAdapter, ReportsHardwareTransformAndLightingOnlyOnAGraphicsCard)
 
 TEST_F(GlAdapter, RefusesDevicesItCannotMake)
 {
-    WindowOptions options;
-    options.Title = "Dunmere test";
-    window = platform->CreateWindow(options);
+    window = platform->CreateWindow(MainWindowOptions(64, 64));
     const auto create = [&](const std::function<void(D3DPRESENT_PARAMETERS&)>& change, Window* focus) {
-        D3DPRESENT_PARAMETERS p{};
-        p.BackBufferWidth = 64;
-        p.BackBufferHeight = 64;
-        p.BackBufferFormat = D3DFMT_X8R8G8B8;
-        p.BackBufferCount = 1;
-        p.SwapEffect = D3DSWAPEFFECT_FLIP;
-        p.Windowed = 1;
+        D3DPRESENT_PARAMETERS p = PresentParameters(nullptr, 64, 64, D3DFMT_X8R8G8B8, 0, true);
         change(p);
         std::unique_ptr<IDirect3DDevice8> made;
         const HRESULT hr = d3d->CreateDevice(0, D3DDEVTYPE_HAL, focus, D3DCREATE_SOFTWARE_VERTEXPROCESSING, p, made);
@@ -485,20 +454,9 @@ TEST_F(GlAdapter, RefusesDevicesItCannotMake)
 
 TEST_F(GlAdapter, AFakeFullscreenDeviceMovesItsWindowToTheCornerAtTheBackBufferSize)
 {
-    WindowOptions options;
-    options.Title = "Dunmere test";
-    options.Width = 100;
-    options.Height = 80;
-    window = platform->CreateWindow(options);
+    window = platform->CreateWindow(MainWindowOptions(100, 80));
     window->Show();
-    D3DPRESENT_PARAMETERS p{};
-    p.BackBufferWidth = 160;
-    p.BackBufferHeight = 120;
-    p.BackBufferFormat = D3DFMT_R5G6B5;
-    p.BackBufferCount = 1;
-    p.SwapEffect = D3DSWAPEFFECT_FLIP;
-    p.hDeviceWindow = window.get();
-    p.Windowed = 1;
+    D3DPRESENT_PARAMETERS p = PresentParameters(window.get(), 160, 120, D3DFMT_R5G6B5, 0, true);
     ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window.get(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, p, device),
               D3D_OK);
     platform->DoEvents();

@@ -77,14 +77,7 @@ TEST_F(GlTextures, EveryImageKindLoadsWithAFullMipChainTheRightWayUp)
     WriteWholeFile(folder / "Picture.TGA", tga);
     TexturePtr texture;
     ASSERT_EQ(Load(folder / "Picture.TGA", texture), D3D_OK);
-    ASSERT_EQ(device->SetRenderState(D3DRS_LIGHTING, 0), D3D_OK);
-    ASSERT_EQ(device->SetTexture(0, texture.get()), D3D_OK);
-    Draw(ScreenQuad(-1, 1, 1, -1, 0.5f));
-    const ImageARGB image = Frame();
-    EXPECT_EQ(PixelAt(image, 8, 8), 0xFF0000FFu);
-    EXPECT_EQ(PixelAt(image, 56, 8), 0xFFFFFFFFu);
-    EXPECT_EQ(PixelAt(image, 8, 56), 0xFFFF0000u);
-    EXPECT_EQ(PixelAt(image, 56, 56), 0xFF00FF00u);
+    EXPECT_THAT(Quarters(texture), ::testing::ElementsAre(0xFF0000FFu, 0xFFFFFFFFu, 0xFFFF0000u, 0xFF00FF00u));
 }
 
 TEST_F(GlTextures, DamagedEmptyAndFalseImageFilesFailCleanly)
@@ -219,12 +212,7 @@ protected:
         scripted.AppFolder = folder.Path().string();
         InstallPlatform(&scripted);
         DirectXFactory = OpenGLDirectXFactory(*platform);
-        WindowOptions options;
-        options.Title = "Main";
-        options.Borderless = true;
-        options.AtScreenCorner = true;
-        options.BlackBackground = true;
-        window = platform->CreateWindow(options);
+        window = platform->CreateWindow(MainWindowOptions());
         MainWindow = window.get();
     }
     void TearDown() override
@@ -233,6 +221,30 @@ protected:
         DirectXFactory = nullptr;
         InstallPlatform(nullptr);
         GlDeviceTest::TearDown();
+    }
+    // The start sequence's graphics steps for a 640 x 480 "Fake Fullscreen" game.
+    void StartGame(std::int32_t depth)
+    {
+        StartDirectX();
+        ASSERT_TRUE(StartDirect3D(window.get(), 640, 480, depth, true));
+        CreateGraphicsDevice(window.get());
+        ASSERT_TRUE(D3DDevice);
+    }
+    // One frame of the model drawn at the origin under full ambient light, culling as the game.
+    ImageARGB ModelFrame(const Model& model, const D3DMATRIX& view, const D3DMATRIX& projection)
+    {
+        D3DDevice->SetTransform(D3DTS_VIEW, view);
+        D3DDevice->SetTransform(D3DTS_PROJECTION, projection);
+        D3DDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+        D3DDevice->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+        ClearFrame(0);
+        D3DDevice->BeginScene();
+        DrawModel(model, 0, 0, 0, 0, 0, 0);
+        D3DDevice->EndScene();
+        PresentFrame();
+        ImageARGB image;
+        EXPECT_EQ(D3DDevice->GetFrontBufferData(image), D3D_OK);
+        return image;
     }
     std::vector<std::string> Log() const
     {
@@ -244,10 +256,7 @@ protected:
 
 TEST_F(GlFramework, StartsUpWithTheDeepestDepthBufferAndTheRightVertexProcessing)
 {
-    StartDirectX();
-    ASSERT_TRUE(StartDirect3D(window.get(), 640, 480, 16, true));
-    CreateGraphicsDevice(window.get());
-    ASSERT_TRUE(D3DDevice);
+    StartGame(16);
     EXPECT_THAT(Log(), ::testing::IsSupersetOf({"Checking for a 32 bit Z-Buffer: ", "Success! Using 32 bit Z-Buffer",
                                                 "Created device!"}));
     std::string error;
@@ -261,9 +270,7 @@ TEST_F(GlFramework, StartsUpWithTheDeepestDepthBufferAndTheRightVertexProcessing
 
 TEST_F(GlFramework, LoadsATwoMaterialModelWithItsTextureFromTheModelFolderAndDrawsIt)
 {
-    StartDirectX();
-    ASSERT_TRUE(StartDirect3D(window.get(), 640, 480, 32, true));
-    CreateGraphicsDevice(window.get());
+    StartGame(32);
     WriteWholeFile(folder / "models/quad.x", TwoMaterialQuad);
     WriteImage(folder / "models/skins/wall.png", 2, 2, std::vector<std::uint32_t>(4, 0xFF00FF00));
 
@@ -290,26 +297,14 @@ TEST_F(GlFramework, LoadsATwoMaterialModelWithItsTextureFromTheModelFolderAndDra
     // Identity camera: the quad fills the picture; ambient light shows each material's colour.
     D3DMATRIX identity;
     D3DXMatrixIdentity(&identity);
-    D3DDevice->SetTransform(D3DTS_VIEW, identity);
-    D3DDevice->SetTransform(D3DTS_PROJECTION, identity);
-    D3DDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-    D3DDevice->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
-    ClearFrame(0);
-    D3DDevice->BeginScene();
-    DrawModel(model, 0, 0, 0, 0, 0, 0);
-    D3DDevice->EndScene();
-    PresentFrame();
-    ImageARGB image;
-    ASSERT_EQ(D3DDevice->GetFrontBufferData(image), D3D_OK);
+    const ImageARGB image = ModelFrame(model, identity, identity);
     EXPECT_EQ(PixelAt(image, 480, 120), 0xFFFF0040u) << "the red triangle with its blue glow, wound as in the file";
     EXPECT_EQ(PixelAt(image, 160, 360), 0xFF00FF00u) << "the textured triangle";
 }
 
 TEST_F(GlFramework, TheShippedEntityModelLoadsAndShowsItsOutsideFaces)
 {
-    StartDirectX();
-    ASSERT_TRUE(StartDirect3D(window.get(), 640, 480, 32, true));
-    CreateGraphicsDevice(window.get());
+    StartGame(32);
     Model model;
     LoadModel(model, std::string(DUNMERE_ASSETS_DIR) + "/models", "entitycube.x");
     ASSERT_EQ(model.MaterialCount, 1);
@@ -323,18 +318,7 @@ TEST_F(GlFramework, TheShippedEntityModelLoadsAndShowsItsOutsideFaces)
         const D3DVECTOR up{0, 1, 0};
         D3DXMatrixLookAtLH(&view, &eye, &origin, &up);
         D3DXMatrixPerspectiveFovLH(&projection, static_cast<float>(M_PI / 3), 4.0f / 3.0f, 0.1f, 500.0f);
-        D3DDevice->SetTransform(D3DTS_VIEW, view);
-        D3DDevice->SetTransform(D3DTS_PROJECTION, projection);
-        D3DDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-        D3DDevice->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
-        ClearFrame(0);
-        D3DDevice->BeginScene();
-        DrawModel(model, 0, 0, 0, 0, 0, 0);
-        D3DDevice->EndScene();
-        PresentFrame();
-        ImageARGB image;
-        EXPECT_EQ(D3DDevice->GetFrontBufferData(image), D3D_OK);
-        return PixelAt(image, 320, 240) & 0xFFFFFF;
+        return PixelAt(ModelFrame(model, view, projection), 320, 240) & 0xFFFFFF;
     };
     // Seen from outside the cube shows a face; from its centre every face is culled.
     EXPECT_NE(centre({0, 0, -20}), 0u);
@@ -344,9 +328,7 @@ TEST_F(GlFramework, TheShippedEntityModelLoadsAndShowsItsOutsideFaces)
 
 TEST_F(GlFramework, DamagedModelsAreTheCallersErrorAndMissingTexturesEndTheProgram)
 {
-    StartDirectX();
-    ASSERT_TRUE(StartDirect3D(window.get(), 640, 480, 16, true));
-    CreateGraphicsDevice(window.get());
+    StartGame(16);
     WriteWholeFile(folder / "models/broken.x", std::string(TwoMaterialQuad).substr(0, 300));
     Model model;
     EXPECT_THROW(LoadModel(model, folder / "models", "broken.x"), GraphicsError);

@@ -13,6 +13,55 @@ std::unique_ptr<SdlPlatform> MakeTestPlatform(std::string& error)
     return SdlPlatform::Create(options, error);
 }
 
+WindowOptions MainWindowOptions(int width, int height)
+{
+    WindowOptions options;
+    options.Title = "Main";
+    options.Width = width;
+    options.Height = height;
+    options.Borderless = true;
+    options.AtScreenCorner = true;
+    options.BlackBackground = true;
+    return options;
+}
+
+D3DPRESENT_PARAMETERS PresentParameters(Window* window, UINT width, UINT height, D3DFORMAT format, D3DFORMAT depth,
+                                        bool windowed)
+{
+    D3DPRESENT_PARAMETERS p{};
+    p.BackBufferWidth = width;
+    p.BackBufferHeight = height;
+    p.BackBufferFormat = format;
+    p.BackBufferCount = 1;
+    p.SwapEffect = D3DSWAPEFFECT_FLIP;
+    p.hDeviceWindow = window;
+    p.Windowed = windowed ? 1 : 0;
+    p.EnableAutoDepthStencil = depth != 0 ? 1 : 0;
+    p.AutoDepthStencilFormat = depth;
+    return p;
+}
+
+D3DLIGHT8 SunLight(D3DVECTOR direction)
+{
+    D3DLIGHT8 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Direction = direction;
+    light.Range = 1;
+    return light;
+}
+
+D3DLIGHT8 LampLight(D3DVECTOR position)
+{
+    D3DLIGHT8 light{};
+    light.Type = D3DLIGHT_POINT;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Position = position;
+    light.Range = 300;
+    light.Attenuation1 = 0.02f;
+    return light;
+}
+
 ImageARGB Screenshot(const TempFolder& folder)
 {
     const std::string path = folder / "screen.png";
@@ -71,24 +120,8 @@ void GlDeviceTest::TearDown()
 
 void GlDeviceTest::MakeDevice(UINT width, UINT height, D3DFORMAT format, D3DFORMAT depth)
 {
-    WindowOptions options;
-    options.Title = "Dunmere test";
-    options.Width = static_cast<int>(width);
-    options.Height = static_cast<int>(height);
-    options.Borderless = true;
-    options.AtScreenCorner = true;
-    options.BlackBackground = true;
-    window = platform->CreateWindow(options);
-    params = D3DPRESENT_PARAMETERS{};
-    params.BackBufferWidth = width;
-    params.BackBufferHeight = height;
-    params.BackBufferFormat = format;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_FLIP;
-    params.hDeviceWindow = window.get();
-    params.Windowed = 1;
-    params.EnableAutoDepthStencil = depth != 0 ? 1 : 0;
-    params.AutoDepthStencilFormat = depth;
+    window = platform->CreateWindow(MainWindowOptions(static_cast<int>(width), static_cast<int>(height)));
+    params = PresentParameters(window.get(), width, height, format, depth, true);
     ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.get(), D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                 params, device),
               D3D_OK);
@@ -144,6 +177,20 @@ void GlDeviceTest::WriteImage(const std::string& path, UINT width, UINT height, 
         result = IMG_SaveJPG(surface, path.c_str(), 95);
     SDL_FreeSurface(surface);
     ASSERT_EQ(result, 0) << path;
+}
+
+std::vector<std::uint32_t> GlDeviceTest::Quarters(const TexturePtr& texture)
+{
+    EXPECT_EQ(device->SetRenderState(D3DRS_LIGHTING, 0), D3D_OK);
+    EXPECT_EQ(device->SetTexture(0, texture.get()), D3D_OK);
+    Draw(ScreenQuad(-1, 1, 1, -1, 0.5f));
+    const ImageARGB image = Frame();
+    const UINT left = image.Width / 4;
+    const UINT right = image.Width * 3 / 4;
+    const UINT top = image.Height / 4;
+    const UINT bottom = image.Height * 3 / 4;
+    return {PixelAt(image, left, top), PixelAt(image, right, top), PixelAt(image, left, bottom),
+            PixelAt(image, right, bottom)};
 }
 
 TexturePtr GlDeviceTest::MakeTexture(UINT width, UINT height, const std::vector<std::uint32_t>& argb)

@@ -22,6 +22,19 @@ inline int GreenOf(std::uint32_t pixel) { return static_cast<int>((pixel >> 8) &
 inline int BlueOf(std::uint32_t pixel) { return static_cast<int>(pixel & 0xFF); }
 inline std::uint32_t PixelAt(const ImageARGB& image, UINT x, UINT y) { return image.Pixels[y * image.Width + x]; }
 
+// A borderless window at the screen's corner with a black background, as the game's main window.
+WindowOptions MainWindowOptions(int width = 640, int height = 480);
+
+// Presentation parameters for a device on window with a back buffer of this size and format and
+// this depth buffer (0 for none).
+D3DPRESENT_PARAMETERS PresentParameters(Window* window, UINT width, UINT height, D3DFORMAT format, D3DFORMAT depth,
+                                        bool windowed);
+
+// The game's two lights: white directional along direction, and the white point light of range
+// 300 fading by 0.02 a unit.
+D3DLIGHT8 SunLight(D3DVECTOR direction);
+D3DLIGHT8 LampLight(D3DVECTOR position);
+
 // The whole screen as the X server shows it (ImageMagick's import), through a file in folder.
 ImageARGB Screenshot(const TempFolder& folder);
 
@@ -46,6 +59,9 @@ protected:
     void Draw(const std::vector<Vertex>& vertices);
     // A material of this diffuse and ambient colour (alpha 1), nothing else.
     static D3DMATERIAL8 Material(float diffuse, float ambient = 0.0f);
+    // Draws texture unlit over the whole picture; the colours at the centres of its quarters:
+    // top left, top right, bottom left, bottom right.
+    std::vector<std::uint32_t> Quarters(const TexturePtr& texture);
     // A texture from 32-bit ARGB pixels, top row first.
     TexturePtr MakeTexture(UINT width, UINT height, const std::vector<std::uint32_t>& argb);
     // Writes a picture file with SDL_image (PNG, BMP or JPG by the name's extension).

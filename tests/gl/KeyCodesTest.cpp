@@ -44,16 +44,4 @@ TEST(KeyCodes, TypedTextGivesItsLatin1CharactersOnly)
     EXPECT_THAT(Latin1Characters("\xC1\x81"), IsEmpty());                     // overlong "A"
 }
 
-TEST(KeyCodes, ControlCharactersShiftStatesAndButtons)
-{
-    EXPECT_EQ(ControlCharacter(SDLK_ESCAPE), 27);
-    EXPECT_EQ(ControlCharacter(SDLK_RETURN), 13);
-    EXPECT_EQ(ControlCharacter(SDLK_BACKSPACE), 8);
-    EXPECT_EQ(ControlCharacter(SDLK_TAB), 9);
-    EXPECT_EQ(ControlCharacter(SDLK_w), 0) << "letters arrive as text";
-    EXPECT_EQ(ShiftState(KMOD_LSHIFT | KMOD_RALT), 5);
-    EXPECT_EQ(ShiftState(KMOD_RCTRL | KMOD_CAPS), 2);
-    EXPECT_EQ(MouseButtons(SDL_BUTTON_MMASK | SDL_BUTTON_RMASK), 6);
-}
-
 } // namespace

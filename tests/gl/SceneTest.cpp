@@ -44,21 +44,10 @@ TEST_F(Scene, ALitTexturedRoomWithTheReadOutLooksAsTheGameWouldDrawIt)
     ASSERT_EQ(device->SetRenderState(D3DRS_AMBIENT, 0x00646464), D3D_OK);
     for (const DWORD filter : {D3DTSS_MAGFILTER, D3DTSS_MINFILTER, D3DTSS_MIPFILTER})
         ASSERT_EQ(device->SetTextureStageState(0, filter, D3DTEXF_LINEAR), D3D_OK);
-    D3DLIGHT8 sun{};
-    sun.Type = D3DLIGHT_DIRECTIONAL;
-    sun.Diffuse = {1, 1, 1, 1};
-    sun.Direction = {0, 1, 0};
-    sun.Range = 1;
-    D3DLIGHT8 lamp{};
-    lamp.Type = D3DLIGHT_POINT;
-    lamp.Diffuse = {1, 1, 1, 1};
-    lamp.Position = eye;
-    lamp.Range = 300;
-    lamp.Attenuation1 = 0.02f;
     ASSERT_EQ(device->LightEnable(0, 1), D3D_OK);
-    ASSERT_EQ(device->SetLight(0, sun), D3D_OK);
+    ASSERT_EQ(device->SetLight(0, SunLight({0, 1, 0})), D3D_OK);
     ASSERT_EQ(device->LightEnable(1, 1), D3D_OK);
-    ASSERT_EQ(device->SetLight(1, lamp), D3D_OK);
+    ASSERT_EQ(device->SetLight(1, LampLight(eye)), D3D_OK);
     D3DMATERIAL8 standard{};
     standard.Diffuse = {1, 1, 1, 1};
     standard.Ambient = {1, 1, 1, 1};

@@ -310,14 +310,7 @@ TEST_F(ScreenTest, AWindowWithABlackBackgroundIsBlackBeforeAnythingIsDrawnInIt)
     platform->DoEvents();
     ASSERT_EQ(PixelAt(Screenshot(folder), 100, 50) & 0xFFFFFF, 0xFF0000u);
 
-    WindowOptions options;
-    options.Title = "Main";
-    options.Width = 200;
-    options.Height = 100;
-    options.Borderless = true;
-    options.AtScreenCorner = true;
-    options.BlackBackground = true;
-    auto main = platform->CreateWindow(options);
+    auto main = platform->CreateWindow(MainWindowOptions(200, 100));
     main->Show();
     platform->DoEvents();
     const ImageARGB screen = Screenshot(folder);
@@ -330,23 +323,9 @@ TEST_F(ScreenTest, AWindowWithABlackBackgroundIsBlackBeforeAnythingIsDrawnInIt)
 
 TEST_F(ScreenTest, AFullScreenDeviceFillsTheScreenKeepingItsAspectRatio)
 {
-    WindowOptions options;
-    options.Title = "Main";
-    options.Borderless = true;
-    options.AtScreenCorner = true;
-    options.BlackBackground = true;
-    window = platform->CreateWindow(options);
+    window = platform->CreateWindow(MainWindowOptions());
     window->Show();
-    params = D3DPRESENT_PARAMETERS{};
-    params.BackBufferWidth = 320;
-    params.BackBufferHeight = 200;
-    params.BackBufferFormat = D3DFMT_R5G6B5;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_FLIP;
-    params.hDeviceWindow = window.get();
-    params.Windowed = 0;
-    params.EnableAutoDepthStencil = 1;
-    params.AutoDepthStencilFormat = D3DFMT_D16;
+    params = PresentParameters(window.get(), 320, 200, D3DFMT_R5G6B5, D3DFMT_D16, false);
     ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window.get(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, params, device),
               D3D_OK);
     for (int i = 0; i < 5; ++i) {
