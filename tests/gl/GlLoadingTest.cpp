@@ -349,4 +349,30 @@ TEST_F(GlFramework, DamagedModelsAreTheCallersErrorAndMissingTexturesEndTheProgr
                                                                                   FormatLocalTime(scripted.Clock)}));
 }
 
+TEST(GlStartUp, WithoutOpenGL33TheStartUpFailsInOrderAndTheLogSaysWhy)
+{
+    // Mesa reads this when OpenGL is first set up, and then offers nothing newer than 3.0.
+    setenv("MESA_GL_VERSION_OVERRIDE", "3.0", 1);
+    std::string error;
+    auto sdl = MakeTestPlatform(error);
+    ASSERT_TRUE(sdl) << error;
+    ResetState();
+    ScriptedPlatform scripted;
+    InstallPlatform(&scripted);
+    DirectXFactory = OpenGLDirectXFactory(*sdl);
+    auto window = sdl->CreateWindow(MainWindowOptions());
+    StartDirectX();
+    unsetenv("MESA_GL_VERSION_OVERRIDE");
+    EXPECT_FALSE(D3D);
+    EXPECT_FALSE(StartDirect3D(window.get(), 640, 480, 16, true));
+    const std::vector<std::string> log(EngineLog.LogLines.begin(), EngineLog.LogLines.begin() + EngineLog.LogLineCount);
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_THAT(log[2], ::testing::StartsWith("Cannot start OpenGL: OpenGL 3.3 (core profile) is not available"));
+    ASSERT_EQ(scripted.MessageBoxes.size(), 1u);
+    EXPECT_EQ(scripted.MessageBoxes[0].Text, "Error in initialisation! Quitting...");
+    ResetState();
+    DirectXFactory = nullptr;
+    InstallPlatform(nullptr);
+}
+
 } // namespace
