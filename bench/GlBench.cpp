@@ -24,27 +24,6 @@ namespace {
 
 const std::string Assets = DUNMERE_ASSETS_DIR;
 
-// The SDL platform with the program folder moved to the demo's content.
-class ContentPlatform final : public Platform {
-public:
-    explicit ContentPlatform(SdlPlatform& sdl) : sdl_(sdl) {}
-    void MessageBox(std::string_view text, MessageBoxIcon icon, std::string_view title) override
-    {
-        sdl_.MessageBox(text, icon, title);
-    }
-    int ShowCursor(bool show) override { return sdl_.ShowCursor(show); }
-    void SetCursorPos(int x, int y) override { sdl_.SetCursorPos(x, y); }
-    void DoEvents() override { sdl_.DoEvents(); }
-    std::uint32_t GetTickCount() override { return sdl_.GetTickCount(); }
-    std::string AppPath() const override { return Assets; }
-    std::time_t Now() override { return sdl_.Now(); }
-    std::unique_ptr<Window> CreateWindow(const WindowOptions& options) override { return sdl_.CreateWindow(options); }
-    [[noreturn]] void EndProcess(int exitCode) override { sdl_.EndProcess(exitCode); }
-
-private:
-    SdlPlatform& sdl_;
-};
-
 SdlPlatform& TheSdlPlatform()
 {
     static std::unique_ptr<SdlPlatform> platform = [] {
@@ -63,7 +42,7 @@ SdlPlatform& TheSdlPlatform()
 
 // The framework started on a main window in the given depth, as the start sequence does.
 struct Game {
-    explicit Game(std::int32_t depth) : platform(TheSdlPlatform())
+    explicit Game(std::int32_t depth) : platform(TheSdlPlatform(), Assets)
     {
         InstallPlatform(&platform);
         DirectX_Framework::ResetState();
@@ -84,7 +63,7 @@ struct Game {
     ~Game() { DirectX_Framework::ResetState(); }
     IDirect3DDevice8& Device() { return *DirectX_Framework::D3DDevice; }
 
-    ContentPlatform platform;
+    RelocatedPlatform platform;
     std::unique_ptr<Window> window;
 };
 

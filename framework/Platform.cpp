@@ -32,6 +32,12 @@ Platform& ThePlatform()
 
 void InstallPlatform(Platform* platform) { installedPlatform = platform; }
 
+void RelocatedPlatform::EndProcess(int exitCode)
+{
+    inner_.EndProcess(exitCode);
+    std::abort(); // a platform's EndProcess never returns
+}
+
 std::string FormatLocalTime(std::time_t when) { return FormatTime(when, "%X"); }
 
 std::string FormatLocalDate(std::time_t when) { return FormatTime(when, "%x"); }

@@ -87,6 +87,32 @@ public:
     [[noreturn]] virtual void EndProcess(int exitCode) = 0;
 };
 
+// A platform that passes everything to another one but reports a different program folder: the
+// tools use it to run a map from wherever it lies, as the game runs its own from its folder.
+class RelocatedPlatform final : public Platform {
+public:
+    RelocatedPlatform(Platform& inner, std::string folder) : inner_(inner), folder_(std::move(folder)) {}
+    void MessageBox(std::string_view text, MessageBoxIcon icon, std::string_view title) override
+    {
+        inner_.MessageBox(text, icon, title);
+    }
+    int ShowCursor(bool show) override { return inner_.ShowCursor(show); }
+    void SetCursorPos(int x, int y) override { inner_.SetCursorPos(x, y); }
+    void DoEvents() override { inner_.DoEvents(); }
+    std::uint32_t GetTickCount() override { return inner_.GetTickCount(); }
+    std::string AppPath() const override { return folder_; }
+    std::time_t Now() override { return inner_.Now(); }
+    std::unique_ptr<Window> CreateWindow(const WindowOptions& options) override
+    {
+        return inner_.CreateWindow(options);
+    }
+    [[noreturn]] void EndProcess(int exitCode) override;
+
+private:
+    Platform& inner_;
+    std::string folder_;
+};
+
 // The installed platform. Installing does not take ownership; the caller keeps it alive.
 Platform& ThePlatform();
 void InstallPlatform(Platform* platform);

@@ -1,4 +1,5 @@
 // dunmere-tool: companion commands for map authors and for the tests.
+#include "tools/Shot.h"
 #include "tools/Walk.h"
 
 #include <CLI/CLI.hpp>
@@ -6,6 +7,8 @@
 #include <clocale>
 #include <fstream>
 #include <iostream>
+#include <sstream>
+#include <vector>
 
 int main(int argc, char** argv)
 {
@@ -22,7 +25,41 @@ int main(int argc, char** argv)
     walk->add_option("MAP", walkMap, "the map file")->required();
     walk->add_option("SCRIPT", walkScript, "the script file");
 
+    Shot::Request shot;
+    std::string size = "640x480";
+    std::vector<float> eye;
+    CLI::App* shotCommand = app.add_subcommand(
+        "shot", "Render one frame of MAP exactly as the game draws it (the read-out shows FPS: 0) and write it "
+                "to OUT as PNG. Textures are looked up in the map's folder.");
+    shotCommand->add_option("MAP", shot.MapPath, "the map file")->required();
+    shotCommand->add_option("OUT", shot.OutPath, "the PNG file to write")->required();
+    shotCommand->add_option("--eye", eye, "the eye position X Y Z (z grows downward)")->expected(3)->required();
+    shotCommand->add_option("--yaw", shot.Yaw, "heading in degrees (0 faces +y, 90 faces +x)")->required();
+    shotCommand->add_option("--pitch", shot.Pitch, "view elevation in degrees (positive looks down)")->required();
+    shotCommand->add_option("--size", size, "picture size WxH")->default_str("640x480");
+    shotCommand->add_option("--depth", shot.Depth, "colour depth")->check(CLI::IsMember({16, 32}))->default_str("32");
+    shotCommand->add_option("--fill", shot.Fill, "fill mode")
+        ->check(CLI::IsMember({"solid", "wire", "point"}))
+        ->default_str("solid");
+    shotCommand->add_flag("--no-textures", shot.NoTextures, "draw without textures");
+
     CLI11_PARSE(app, argc, argv);
+
+    if (shotCommand->parsed()) {
+        int width = 0;
+        int height = 0;
+        char x = 0;
+        std::istringstream parts(size);
+        if (!(parts >> width >> x >> height) || (x != 'x' && x != 'X') || !parts.eof() || width < 1 ||
+            height < 1 || width > 8192 || height > 8192) {
+            std::cerr << "dunmere-tool: --size takes WxH, for example 640x480\n";
+            return 2;
+        }
+        std::copy(eye.begin(), eye.end(), shot.Eye);
+        shot.Width = width;
+        shot.Height = height;
+        return Shot::Run(shot);
+    }
 
     if (walk->parsed()) {
         if (walkScript.empty())

@@ -1,0 +1,28 @@
+#include "framework/Desktop.h"
+
+#include "framework/gl/GlDirectX.h"
+#include "framework/sdl/SdlPlatform.h"
+
+namespace {
+
+class SdlDesktop final : public DesktopSystem {
+public:
+    explicit SdlDesktop(std::unique_ptr<SdlPlatform> platform) : platform_(std::move(platform)) {}
+    Platform& Windows() override { return *platform_; }
+    std::function<std::unique_ptr<IDirectX8>()> Graphics() override { return OpenGLDirectXFactory(*platform_); }
+
+private:
+    std::unique_ptr<SdlPlatform> platform_;
+};
+
+} // namespace
+
+std::unique_ptr<DesktopSystem> DesktopSystem::Start(bool showMessageBoxes, std::string& error)
+{
+    SdlPlatformOptions options;
+    options.ShowMessageBoxes = showMessageBoxes;
+    std::unique_ptr<SdlPlatform> platform = SdlPlatform::Create(options, error);
+    if (!platform)
+        return nullptr;
+    return std::make_unique<SdlDesktop>(std::move(platform));
+}

@@ -1,0 +1,71 @@
+# Shared steps of the end-to-end tests: a private copy of the runtime folder, the game started
+# in it on the current X display, keys sent with xdotool, and checks of what it left behind.
+# Usage in a test: source lib.sh RUNTIME_DIR
+set -euo pipefail
+
+runtime=$1
+work=$(mktemp -d "${TMPDIR:-/tmp}/dunmere-e2e-XXXXXX")
+game_pid=""
+cleanup() {
+    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$work/game/Log.txt" ] && { echo "--- Log.txt:" >&2; cat "$work/game/Log.txt" >&2; }
+    [ -f "$work/stderr" ] && { echo "--- standard error:" >&2; cat "$work/stderr" >&2; }
+    exit 1
+}
+
+# A copy of the runtime folder, so the test's Log.txt, settings and screenshots stay its own.
+cp -r "$runtime" "$work/game"
+
+start_game() {
+    (cd "$work/game" && exec ./dunmere >"$work/stdout" 2>"$work/stderr") &
+    game_pid=$!
+}
+
+# The id of the newest top-level window named exactly $1 (read from the window tree: xdotool's
+# name search misses the names SDL sets).
+window_named() {
+    xwininfo -root -tree | grep -F -- "\"$1\":" | awk '{ print $1 }' | tail -n 1
+}
+
+# Waits for a window named exactly $1; prints its id.
+wait_for_window() {
+    local id=""
+    for _ in $(seq 1 100); do
+        id=$(window_named "$1" || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        kill -0 "$game_pid" 2>/dev/null || fail "the game ended before a window named $1 appeared"
+        sleep 0.2
+    done
+    fail "no window named $1 appeared"
+}
+
+# Waits for the game to end; sets game_status.
+wait_for_end() {
+    for _ in $(seq 1 150); do
+        if ! kill -0 "$game_pid" 2>/dev/null; then
+            set +e
+            wait "$game_pid"
+            game_status=$?
+            set -e
+            game_pid=""
+            return 0
+        fi
+        sleep 0.2
+    done
+    fail "the game did not end within 30 seconds"
+}
+
+log_has() {
+    grep -q -F -- "$1" "$work/game/Log.txt" || fail "Log.txt lacks: $1"
+}
+
+# Mean brightness of a picture, 0 to 1.
+mean_of() {
+    convert "$1" -colorspace Gray -format '%[fx:mean]' info:
+}

@@ -1,0 +1,84 @@
+#include "tools/Shot.h"
+
+#include "framework/Desktop.h"
+#include "framework/DirectX_Framework.h"
+#include "game/frmMain.h"
+#include "game/mdlRender.h"
+#include "world/WorldErrors.h"
+#include "world/mdlMap.h"
+#include "world/mdlSlipping.h"
+#include "world/mdlTextures.h"
+
+#include <filesystem>
+#include <iostream>
+
+namespace Shot {
+
+using namespace DirectX_Framework;
+
+namespace {
+
+DWORD FillMode(const std::string& name)
+{
+    if (name == "wire")
+        return D3DFILL_WIREFRAME;
+    if (name == "point")
+        return D3DFILL_POINT;
+    return D3DFILL_SOLID;
+}
+
+} // namespace
+
+int Run(const Request& request)
+{
+    std::string error;
+    std::unique_ptr<DesktopSystem> desktop = DesktopSystem::Start(false, error);
+    if (!desktop) {
+        std::cerr << "dunmere-tool: cannot open a window: " << error << '\n';
+        return 1;
+    }
+    // Textures are looked up beside the map, as the game looks them up beside itself.
+    const std::string folder = std::filesystem::absolute(request.MapPath).parent_path().string();
+    RelocatedPlatform platform(desktop->Windows(), folder);
+    InstallPlatform(&platform);
+    DirectXFactory = desktop->Graphics();
+    KeepLogInMemory = true;
+    ExitCode = 1; // a failure on the way ends the process with 1
+
+    Window& window = frmMain::Create(request.Width, request.Height);
+    window.Show();
+    StartDirectX();
+    if (!StartDirect3D(&window, request.Width, request.Height, request.Depth, true)) {
+        std::cerr << "dunmere-tool: the graphics device could not be started\n";
+        return 1;
+    }
+    CreateGraphicsDevice(&window);
+    try {
+        mdlMap::LoadMap(request.MapPath);
+    } catch (const MapFileError& failure) {
+        std::cerr << "dunmere-tool: " << failure.what() << '\n';
+        return 1;
+    }
+    for (int i = 0; i < EngineLog.LogLineCount; ++i) {
+        const std::string& line = EngineLog.LogLines[static_cast<std::size_t>(i)];
+        if (line.rfind("Map reading stopped", 0) == 0)
+            std::cerr << request.MapPath << ": warning: " << line << '\n';
+    }
+    mdlSlipping::PrepareWalls();
+    mdlRender::PrepareRendering();
+    ThrowIfFailed(D3DDevice->SetRenderState(D3DRS_FILLMODE, FillMode(request.Fill)), "SetRenderState");
+    if (request.NoTextures)
+        frmMain::Form_KeyPress('b');
+
+    mdlRender::FramesPerSecond = 0;
+    mdlRender::RenderFrame(request.Eye[0], request.Eye[1], request.Eye[2], request.Yaw, request.Pitch);
+    ImageARGB frame;
+    ThrowIfFailed(D3DDevice->GetFrontBufferData(frame), "reading the frame");
+    if (Failed(D3DX->SaveImageToPng(request.OutPath, frame))) {
+        std::cerr << "dunmere-tool: cannot write " << request.OutPath << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace Shot
