@@ -28,7 +28,7 @@ std::string LogHeader(const std::string& time, const std::string& date)
 
 void SaveLog(const std::string& path)
 {
-    const std::time_t now = ThePlatform().Now();
+    const std::time_t now = CurrentTime();
     std::string text = LogHeader(FormatLocalTime(now), FormatLocalDate(now)) + "\r\n\r\n";
     for (int index = 0; index < EngineLog.LogLineCount; ++index)
         text += EngineLog.LogLines[static_cast<std::size_t>(index)] + "\r\n";

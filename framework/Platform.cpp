@@ -32,6 +32,8 @@ Platform& ThePlatform()
 
 void InstallPlatform(Platform* platform) { installedPlatform = platform; }
 
+std::time_t CurrentTime() { return installedPlatform != nullptr ? installedPlatform->Now() : std::time(nullptr); }
+
 void RelocatedPlatform::EndProcess(int exitCode)
 {
     inner_.EndProcess(exitCode);

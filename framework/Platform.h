@@ -116,6 +116,9 @@ private:
 // The installed platform. Installing does not take ownership; the caller keeps it alive.
 Platform& ThePlatform();
 void InstallPlatform(Platform* platform);
+// The installed platform's clock, or the system's when none is installed yet (a start that
+// failed before the windowing system came up).
+std::time_t CurrentTime();
 
 // Local time ("%X", with seconds) and short date ("%x") in the user's locale.
 std::string FormatLocalTime(std::time_t when);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
+#include <cstring>
 
 std::shared_ptr<SdlVideo> SdlVideo::Start(std::string& error)
 {
@@ -12,6 +14,16 @@ std::shared_ptr<SdlVideo> SdlVideo::Start(std::string& error)
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = std::string("no display is available (") + SDL_GetError() + ")";
+        return nullptr;
+    }
+    // Without a display SDL falls back to drivers that draw nowhere; a game nobody can see
+    // would run for ever. Those count as no display unless asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* wanted = std::getenv("SDL_VIDEODRIVER");
+    const bool invisible = driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    if (invisible && (wanted == nullptr || std::strcmp(wanted, driver) != 0)) {
+        error = std::string("no display is available (only SDL's ") + driver + " video driver started)";
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return nullptr;
     }
     // Windows made from here on can all share one OpenGL 3.3 core context. The device draws
