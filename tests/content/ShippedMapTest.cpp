@@ -1,570 +1,267 @@
-// Checks the shipped map as a player and the loader meet it: it is read here from the committed
-// file with a small parser of its own, then explored on a 4-unit lattice with the movement rules
-// (the eye 15 above the floor, the floor probe 5 below the eye, walls blocking only within their
-// height band, a collision radius of 3) to prove that nobody can walk out of the world or get
-// stuck, that every climb is one step of 8, and that every wall shows its face to the player.
-#include <gtest/gtest.h>
+// The shipped map as a player meets it: loaded by the real loader, walked from the spawn with the
+// real wall sliding and floor following, and drawn on the scripted device. Nobody may walk out of
+// the world or get stuck, every climb is one step, and every surface shows its face to the player
+// and never its back.
+#include "tests/support/WorldFixture.h"
 
+#include "game/mdlGameLoop.h"
+#include "world/Player.h"
+#include "world/mdlClip.h"
+#include "world/mdlEntities.h"
+#include "world/mdlFloors.h"
+#include "world/mdlSlipping.h"
+#include "world/mdlWalls.h"
+
+#include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <queue>
 #include <set>
 #include <sstream>
-#include <string>
 #include <tuple>
 #include <vector>
 
 namespace {
 
-const std::filesystem::path Assets = DUNMERE_ASSETS_DIR;
+constexpr float NoFloor = 1000; // what the floor query answers where there is none
 
-struct Wall {
-    float X1, Y1, X2, Y2, Z1, Z2;
-    int Texture;
-    float MinZ() const { return std::min(Z1, Z2); }
-    float MaxZ() const { return std::max(Z1, Z2); }
-    // The side the visible face looks toward, as a unit vector in plan.
-    float NormalX() const { return (Z2 > Z1 ? 1.0f : -1.0f) * -(Y2 - Y1) / Length(); }
-    float NormalY() const { return (Z2 > Z1 ? 1.0f : -1.0f) * (X2 - X1) / Length(); }
-    float Length() const { return std::hypot(X2 - X1, Y2 - Y1); }
-};
+// A place where the player stands at rest, and the height of the floor the eye rides over.
+struct Place { float X, Y, Z, Floor; };
 
-struct Floor {
-    float X[3], Y[3], Z;
-    int Texture;
-    // Positive when the loader makes the floor face up.
-    float Turn() const { return (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]); }
-    bool FacesUp() const { return Turn() > 0; }
-    bool Contains(float x, float y) const
-    {
-        float sides[3];
-        for (int i = 0; i < 3; ++i) {
-            const int j = (i + 1) % 3;
-            sides[i] = (X[j] - X[i]) * (y - Y[i]) - (Y[j] - Y[i]) * (x - X[i]);
-        }
-        const bool negative = sides[0] < 0 || sides[1] < 0 || sides[2] < 0;
-        const bool positive = sides[0] > 0 || sides[1] > 0 || sides[2] > 0;
-        return !(negative && positive);
-    }
-};
-
-struct Map {
-    std::map<int, std::string> Textures;
-    std::vector<Wall> Walls;
-    std::vector<Floor> Floors;
-    std::vector<std::tuple<std::string, float, float, float>> Entities;
-};
-
-// Fields separated by commas or line ends; a field in double quotes keeps its commas.
-std::vector<std::string> Fields(const std::string& text)
-{
-    std::vector<std::string> fields;
-    std::string field;
-    bool quoted = false;
-    for (char c : text) {
-        if (c == '"') {
-            quoted = !quoted;
-        } else if (!quoted && (c == ',' || c == '\n')) {
-            fields.push_back(field);
-            field.clear();
-        } else if (c != '\r') {
-            field += c;
-        }
-    }
-    if (!field.empty())
-        fields.push_back(field);
-    return fields;
-}
-
-Map ReadMap(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    const std::vector<std::string> f = Fields(text.str());
-    Map map;
-    const auto number = [&](std::size_t i) { return std::stof(f.at(i)); };
-    for (std::size_t i = 0; i < f.size();) {
-        const std::string& keyword = f[i];
-        if (keyword == "TEXTURE") {
-            map.Textures[std::stoi(f.at(i + 1))] = f.at(i + 2);
-            i += 3;
-        } else if (keyword == "ENTITY") {
-            map.Entities.emplace_back(f.at(i + 1), number(i + 2), number(i + 3), number(i + 4));
-            i += 5;
-        } else if (keyword == "WALL") {
-            map.Walls.push_back({number(i + 1), number(i + 2), number(i + 3), number(i + 4), number(i + 5), number(i + 6),
-                                 std::stoi(f.at(i + 9))});
-            i += 12;
-        } else if (keyword == "FLOOR") {
-            Floor floor{};
-            for (int k = 0; k < 3; ++k) {
-                floor.X[k] = number(i + 1 + 2 * k);
-                floor.Y[k] = number(i + 2 + 2 * k);
-            }
-            floor.Z = number(i + 7);
-            floor.Texture = std::stoi(f.at(i + 8));
-            map.Floors.push_back(floor);
-            i += 15;
-        } else {
-            ADD_FAILURE() << "a field that is not a keyword: \"" << keyword << "\"";
-            ++i;
-        }
-    }
-    return map;
-}
-
-const Map& Shipped()
-{
-    static const Map map = ReadMap(Assets / "e1m1-double.dnmap");
-    return map;
-}
-
-// Batches the loader closes while reading entries with these textures in file order.
-int BatchClosings(const std::vector<int>& textures)
-{
-    int current = 1;
-    int closings = 1; // the loader's closing entry
-    for (int texture : textures)
-        if (texture != current) {
-            ++closings;
-            current = texture;
-        }
-    return closings;
-}
-
-// The floor-height rule: a floor above the reference counts a hundred times its distance, the
-// first of equally good floors wins, and the distance kept is the plain one.
-float FloorHeight(const Map& map, float x, float y, float reference)
-{
-    float result = 1000;
-    float best = 3000;
-    for (const Floor& floor : map.Floors) {
-        if (!floor.Contains(x, y))
-            continue;
-        float d = std::abs(floor.Z - reference);
-        if (floor.Z < reference)
-            d *= 100;
-        if (d < best) {
-            result = floor.Z;
-            best = std::abs(floor.Z - reference);
-        }
-    }
-    return result;
-}
-
-// The walls a player whose eye is at z runs into.
-bool Blocks(const Wall& wall, float eye)
-{
-    return wall.MinZ() - 5 <= eye && eye <= wall.MaxZ() + 1;
-}
-
-float DistanceToSegment(const Wall& wall, float x, float y)
-{
-    const float dx = wall.X2 - wall.X1;
-    const float dy = wall.Y2 - wall.Y1;
-    float t = ((x - wall.X1) * dx + (y - wall.Y1) * dy) / (dx * dx + dy * dy);
-    t = std::clamp(t, 0.0f, 1.0f);
-    return std::hypot(x - (wall.X1 + t * dx), y - (wall.Y1 + t * dy));
-}
-
-bool SegmentsCross(float ax, float ay, float bx, float by, float cx, float cy, float dx, float dy)
-{
-    const auto side = [](float px, float py, float qx, float qy, float rx, float ry) {
-        return (qx - px) * (ry - py) - (qy - py) * (rx - px);
-    };
-    const float d1 = side(cx, cy, dx, dy, ax, ay);
-    const float d2 = side(cx, cy, dx, dy, bx, by);
-    const float d3 = side(ax, ay, bx, by, cx, cy);
-    const float d4 = side(ax, ay, bx, by, dx, dy);
-    return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
-}
-
-constexpr float Radius = 3;
-constexpr float Step = 4;
-// A lattice point a little nearer a wall than the radius stands for the place the wall pushes
-// the player back to: the lattice is too coarse to hold that place itself.
-constexpr float Clearance = Radius - 1;
-
-// Everywhere a player can get to from the spawn, sampled on a lattice of 4 units: each place
-// with the floor the eye has settled over.
+// Everywhere the player gets to from the spawn: each place with the places one move away.
 struct Exploration {
-    struct Place {
-        float X, Y, Floor, Ceiling;
-    };
-    std::vector<Place> Places;
-    std::vector<std::vector<int>> Next;
-    std::vector<std::string> Escapes; // moves that leave every floor
+    std::vector<Place> Places; // the spawn first
+    std::vector<std::vector<std::size_t>> Next;
+    std::vector<std::string> Escapes; // where moves ended over no floor or never came to rest
     std::set<float> Climbs;           // heights climbed by single moves
-    int Start = -1;
 };
 
-class Explorer {
-public:
-    explicit Explorer(const Map& map) : map_(map) {}
-
-    Exploration Run(float spawnX, float spawnY, float spawnFloor)
-    {
-        const float x = std::round((spawnX - 2) / Step) * Step + 2;
-        const float y = std::round((spawnY - 2) / Step) * Step + 2;
-        result_.Start = Visit(x, y, spawnFloor);
-        std::queue<int> pending;
-        pending.push(result_.Start);
-        while (!pending.empty()) {
-            const int from = pending.front();
-            pending.pop();
-            const Exploration::Place place = result_.Places[static_cast<std::size_t>(from)];
-            const float eye = place.Floor - 15;
-            for (const auto& [dx, dy] : {std::pair{Step, 0.0f}, std::pair{-Step, 0.0f}, std::pair{0.0f, Step}, std::pair{0.0f, -Step}}) {
-                const float tx = place.X + dx;
-                const float ty = place.Y + dy;
-                if (Obstructed(place.X, place.Y, tx, ty, eye))
-                    continue;
-                const float floor = Settle(tx, ty, eye);
-                if (floor == 1000) {
-                    std::ostringstream where;
-                    where << "(" << tx << ", " << ty << ")";
-                    result_.Escapes.push_back(where.str());
-                    continue;
-                }
-                if (!Roomy(tx, ty, floor - 15))
-                    continue; // the walls would push the player back
-                if (floor < place.Floor)
-                    result_.Climbs.insert(place.Floor - floor);
-                const std::size_t before = result_.Places.size();
-                const int to = Visit(tx, ty, floor);
-                result_.Next[static_cast<std::size_t>(from)].push_back(to);
-                if (result_.Places.size() > before)
-                    pending.push(to);
-            }
-        }
-        return std::move(result_);
-    }
-
-    // The eye settles 15 above the floor that the probe finds, asked again until it stays.
-    float Settle(float x, float y, float eye) const
-    {
-        for (int i = 0; i < 20; ++i) {
-            const float floor = FloorHeight(map_, x, y, eye + 5);
-            if (floor == 1000 || floor - 15 == eye)
-                return floor;
-            eye = floor - 15;
-        }
-        return 1000;
-    }
-
-private:
-    int Visit(float x, float y, float floor)
-    {
-        const auto key = std::tuple(x, y, floor);
-        const auto found = index_.find(key);
-        if (found != index_.end())
-            return found->second;
-        float ceiling = -1e9f;
-        for (const Floor& f : map_.Floors)
-            if (!f.FacesUp() && f.Z < floor && f.Contains(x, y))
-                ceiling = std::max(ceiling, f.Z);
-        result_.Places.push_back({x, y, floor, ceiling});
-        result_.Next.emplace_back();
-        const int id = static_cast<int>(result_.Places.size()) - 1;
-        index_[key] = id;
-        return id;
-    }
-
-    bool Obstructed(float x, float y, float tx, float ty, float eye) const
-    {
-        for (const Wall& wall : map_.Walls)
-            if (Blocks(wall, eye) && (SegmentsCross(x, y, tx, ty, wall.X1, wall.Y1, wall.X2, wall.Y2) || DistanceToSegment(wall, tx, ty) < Clearance))
-                return true;
-        return false;
-    }
-
-    bool Roomy(float x, float y, float eye) const
-    {
-        for (const Wall& wall : map_.Walls)
-            if (Blocks(wall, eye) && DistanceToSegment(wall, x, y) < Clearance)
-                return false;
-        return true;
-    }
-
-    const Map& map_;
-    Exploration result_;
-    std::map<std::tuple<float, float, float>, int> index_;
+// A drawn horizontal triangle: a floor when its face looks up (z grows downward), else a ceiling.
+struct Flat {
+    mdlFloors::Floor Shape;
+    float NormalZ;
+    bool Up() const { return NormalZ < 0; }
 };
 
-struct Spawn {
-    float X, Y, Z;
-};
-
-Spawn PlayerSpawn(const Map& map)
+std::string At(float x, float y)
 {
-    Spawn spawn{0, 0, 0};
-    for (const auto& [name, x, y, z] : map.Entities)
-        if (name == "PLAYERSPAWN")
-            spawn = {x, y, z};
-    return spawn;
+    std::ostringstream text;
+    text << "(" << x << ", " << y << ")";
+    return text.str();
 }
 
-const Exploration& Explored()
+// Lets the player stand until the eye comes to rest; the floor it then rides over, or NoFloor
+// when there is none or the eye never rests.
+float Settle()
 {
-    static const Exploration exploration = [] {
-        const Map& map = Shipped();
-        const Spawn spawn = PlayerSpawn(map);
-        const float floor = Explorer(map).Settle(spawn.X, spawn.Y, spawn.Z - 5);
-        return Explorer(map).Run(spawn.X, spawn.Y, floor);
-    }();
-    return exploration;
-}
-
-std::uint32_t BigEndian(const std::string& bytes, std::size_t at)
-{
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        value = (value << 8) | static_cast<unsigned char>(bytes.at(at + i));
-    return value;
-}
-
-TEST(ShippedMap, FitsTheLoadersCapacities)
-{
-    const Map& map = Shipped();
-    ASSERT_GT(map.Walls.size(), 0u);
-    ASSERT_GT(map.Floors.size(), 0u);
-    EXPECT_LE(map.Walls.size(), 249u);
-    EXPECT_LE(map.Floors.size(), 499u);
-    EXPECT_LE(map.Entities.size(), 5u);
-
-    std::map<int, int> wallsPerTexture;
-    std::vector<int> wallTextures;
-    for (const Wall& wall : map.Walls) {
-        ++wallsPerTexture[wall.Texture];
-        wallTextures.push_back(wall.Texture);
+    for (int tick = 0; tick < 400; ++tick) {
+        const float floor = mdlClip::FloorHeight(Player.X, Player.Y, Player.Z + mdlGameLoop::FloorProbeOffset);
+        if (floor == NoFloor || Player.Z == floor - mdlGameLoop::EyeHeight)
+            return floor;
+        const float z = Player.Z;
+        mdlGameLoop::UpdatePlayer();
+        if (Player.Z == z) // risen to within a rounding step of the rest height
+            return floor;
     }
-    for (const auto& [texture, count] : wallsPerTexture)
-        EXPECT_LE(count, 83) << "walls of texture " << texture;
-
-    std::vector<int> floorTextures;
-    int run = 0;
-    for (std::size_t i = 0; i < map.Floors.size(); ++i) {
-        run = i > 0 && map.Floors[i].Texture == map.Floors[i - 1].Texture ? run + 1 : 1;
-        EXPECT_LE(run, 166) << "floor " << i + 1;
-        floorTextures.push_back(map.Floors[i].Texture);
-    }
-    EXPECT_LE(BatchClosings(wallTextures), 100);
-    EXPECT_LE(BatchClosings(floorTextures), 100);
-    // Grouped by texture, the walls close one batch per texture they use.
-    EXPECT_EQ(BatchClosings(wallTextures), static_cast<int>(wallsPerTexture.size()) + (wallTextures.front() != 1 ? 1 : 0));
+    return NoFloor;
 }
 
-TEST(ShippedMap, NamesItsTexturesAndTheyExistAsPowerOfTwoPngs)
+// Walks from the spawn north, east, south and west in moves of 8 units, each made as two steps of
+// 4 held off the walls at the eye's resting height (a step too short to pass through a wall) and
+// followed by a rest, until no move finds a place not yet visited: one place for each 8-unit
+// square and floor height.
+Exploration Explore()
 {
-    const Map& map = Shipped();
-    EXPECT_GE(map.Textures.size(), 5u);
-    for (const auto& [number, name] : map.Textures) {
-        EXPECT_GE(number, 1);
-        EXPECT_LE(number, 100);
-        std::ifstream file(Assets / "Textures" / name, std::ios::binary);
-        ASSERT_TRUE(file) << name;
-        std::string header(24, '\0');
-        file.read(header.data(), 24);
-        ASSERT_EQ(header.substr(1, 3), "PNG") << name;
-        const std::uint32_t width = BigEndian(header, 16);
-        const std::uint32_t height = BigEndian(header, 20);
-        EXPECT_TRUE(width >= 32 && (width & (width - 1)) == 0) << name << " is " << width << " wide";
-        EXPECT_TRUE(height >= 32 && (height & (height - 1)) == 0) << name << " is " << height << " high";
-    }
-    for (const Wall& wall : map.Walls)
-        EXPECT_EQ(map.Textures.count(wall.Texture), 1u) << "a wall of texture " << wall.Texture;
-    for (const Floor& floor : map.Floors)
-        EXPECT_EQ(map.Textures.count(floor.Texture), 1u) << "a floor of texture " << floor.Texture;
-}
-
-TEST(ShippedMap, FloorsFaceUpAndCeilingsFaceDownWellAboveThem)
-{
-    const Map& map = Shipped();
-    int up = 0;
-    for (const Floor& floor : map.Floors) {
-        ASSERT_NE(floor.Turn(), 0.0f) << "a floor without area";
-        up += floor.FacesUp() ? 1 : 0;
-    }
-    EXPECT_GT(up, 0);
-    // Every downward face is a ceiling at least 40 above every floor under it, so the floor
-    // probe never prefers it.
-    for (const Floor& ceiling : map.Floors) {
-        if (ceiling.FacesUp())
-            continue;
-        for (int corner = 0; corner <= 3; ++corner) {
-            // The centroid and points just inside each corner.
-            float x = (ceiling.X[0] + ceiling.X[1] + ceiling.X[2]) / 3;
-            float y = (ceiling.Y[0] + ceiling.Y[1] + ceiling.Y[2]) / 3;
-            if (corner < 3) {
-                x = ceiling.X[corner] + (x - ceiling.X[corner]) * 0.1f;
-                y = ceiling.Y[corner] + (y - ceiling.Y[corner]) * 0.1f;
+    Exploration world;
+    std::map<std::tuple<long, long, float>, std::size_t> known;
+    const auto visit = [&](float floor) {
+        const auto key = std::tuple(std::lround(Player.X / 8), std::lround(Player.Y / 8), floor);
+        const auto [found, added] = known.emplace(key, world.Places.size());
+        if (added) {
+            world.Places.push_back({Player.X, Player.Y, Player.Z, floor});
+            world.Next.emplace_back();
+        }
+        return found->second;
+    };
+    mdlEntities::SpawnPlayer();
+    // The floor query counts a point on the line through two corners of a floor as inside it, so
+    // places exactly on the map's 8-unit grid or its diagonals meet floors far away. Starting the
+    // walk a fraction off the spawn keeps it off those lines, as a player almost always is.
+    Player.X += 0.3f;
+    Player.Y += 0.7f;
+    visit(Settle());
+    // Places are added at the end, so this visits them in the order they were found.
+    for (std::size_t from = 0; from < world.Places.size(); ++from) {
+        for (const auto& [dx, dy] : {std::pair{0.0f, 4.0f}, std::pair{4.0f, 0.0f}, std::pair{0.0f, -4.0f},
+                                     std::pair{-4.0f, 0.0f}}) {
+            const Place place = world.Places[from];
+            Player = PlayerRecord{.X = place.X, .Y = place.Y, .Z = place.Z};
+            for (int half = 0; half < 2; ++half) {
+                std::tie(mdlSlipping::MoveX, mdlSlipping::MoveY) = std::tuple(dx, dy);
+                mdlSlipping::SlideAgainstWalls(Player, mdlGameLoop::CollisionRadius);
+                Player.X += mdlSlipping::MoveX;
+                Player.Y += mdlSlipping::MoveY;
             }
-            for (const Floor& floor : map.Floors) {
-                if (floor.FacesUp() && floor.Contains(x, y)) {
-                    EXPECT_LE(ceiling.Z, floor.Z - 40) << "ceiling over (" << x << ", " << y << ")";
-                }
+            const float floor = Settle();
+            if (floor == NoFloor) {
+                world.Escapes.push_back(At(Player.X, Player.Y));
+                continue;
             }
+            if (floor < place.Floor)
+                world.Climbs.insert(place.Floor - floor);
+            const std::size_t to = visit(floor);
+            world.Next[from].push_back(to);
         }
     }
-    // The walkable floors come first: a ceiling ahead of them could win the probe's ties.
-    bool ceilingSeen = false;
-    for (const Floor& floor : map.Floors) {
-        EXPECT_FALSE(ceilingSeen && floor.FacesUp()) << "a floor after a ceiling";
-        ceilingSeen = ceilingSeen || !floor.FacesUp();
+    return world;
+}
+
+class ShippedMap : public WorldTest {
+protected:
+    void SetUp() override
+    {
+        WorldTest::SetUp();
+        LoadShippedMap(DUNMERE_ASSETS_DIR);
     }
-}
 
-TEST(ShippedMap, PlayerStartsAtRestAboveAFloor)
+    static const Exploration& Explored()
+    {
+        static const Exploration world = Explore();
+        return world;
+    }
+
+    std::vector<ScriptedDraw> Drawn(void (*draw)())
+    {
+        graphics->Draws.clear();
+        draw();
+        return graphics->Draws;
+    }
+
+    std::vector<Flat> Flats()
+    {
+        std::vector<Flat> flats;
+        for (const ScriptedDraw& draw : Drawn(&mdlFloors::DrawFloors))
+            for (std::size_t i = 0; i + 2 < draw.Vertices.size(); i += 3) {
+                const Vertex* v = &draw.Vertices[i];
+                const mdlFloors::Floor shape{.X1 = v[0].x, .X2 = v[1].x, .X3 = v[2].x,
+                                             .Y1 = v[0].y, .Y2 = v[1].y, .Y3 = v[2].y, .Z = v[0].z};
+                flats.push_back({shape, v[0].nz});
+            }
+        return flats;
+    }
+};
+
+// The lowest ceiling over (x, y) above the given floor height; -infinity when none.
+float CeilingOver(const std::vector<Flat>& flats, float x, float y, float floor)
 {
-    const Map& map = Shipped();
-    int spawns = 0;
-    for (const auto& entity : map.Entities)
-        spawns += std::get<0>(entity) == "PLAYERSPAWN" ? 1 : 0;
-    ASSERT_EQ(spawns, 1);
-    const Spawn spawn = PlayerSpawn(map);
-    const float eye = spawn.Z - 5;
-    const float floor = FloorHeight(map, spawn.X, spawn.Y, eye + 5);
-    ASSERT_NE(floor, 1000.0f) << "no floor under the spawn";
-    EXPECT_GE(floor, spawn.Z) << "the spawn lies below its floor";
-    EXPECT_EQ(eye, floor - 15) << "the eye does not start at its resting height";
-    bool upward = false;
-    for (const Floor& f : map.Floors)
-        upward = upward || (f.FacesUp() && f.Z == floor && f.Contains(spawn.X, spawn.Y));
-    EXPECT_TRUE(upward);
+    float ceiling = -INFINITY;
+    for (const Flat& flat : flats)
+        if (!flat.Up() && flat.Shape.Z < floor && mdlClip::PointInFloor(x, y, flat.Shape))
+            ceiling = std::max(ceiling, flat.Shape.Z);
+    return ceiling;
 }
 
-TEST(ShippedMap, NobodyLeavesTheWorldOrGetsStuck)
+// Whether part of the height band from top to bottom stands in the open over (x, y): between a
+// floor there and the ceiling over it.
+bool OpenAcross(const std::vector<Flat>& flats, float x, float y, float top, float bottom)
+{
+    for (const Flat& floor : flats)
+        if (floor.Up() && mdlClip::PointInFloor(x, y, floor.Shape) && top < floor.Shape.Z &&
+            bottom > CeilingOver(flats, x, y, floor.Shape.Z))
+            return true;
+    return false;
+}
+
+TEST_F(ShippedMap, NobodyLeavesTheWorldOrGetsStuck)
 {
     const Exploration& world = Explored();
     ASSERT_GT(world.Places.size(), 1000u);
-    EXPECT_TRUE(world.Escapes.empty()) << world.Escapes.size() << " moves leave every floor, the first at " << world.Escapes.front();
+    EXPECT_TRUE(world.Escapes.empty()) << world.Escapes.size()
+                                       << " moves end over no floor or never come to rest, the first at "
+                                       << world.Escapes.front();
 
-    // From every place the player can reach, the way back to the start is open: the pit has
-    // its steps out.
-    std::vector<std::vector<int>> previous(world.Places.size());
-    for (std::size_t from = 0; from < world.Next.size(); ++from)
-        for (int to : world.Next[from])
-            previous[static_cast<std::size_t>(to)].push_back(static_cast<int>(from));
+    // From every place the way back to the spawn is open: nothing is a one-way drop.
     std::vector<bool> back(world.Places.size(), false);
-    std::queue<int> pending;
-    pending.push(world.Start);
-    back[static_cast<std::size_t>(world.Start)] = true;
-    while (!pending.empty()) {
-        const int at = pending.front();
-        pending.pop();
-        for (int from : previous[static_cast<std::size_t>(at)])
-            if (!back[static_cast<std::size_t>(from)]) {
-                back[static_cast<std::size_t>(from)] = true;
-                pending.push(from);
-            }
+    back[0] = true;
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (std::size_t i = 0; i < back.size(); ++i)
+            if (!back[i] && std::any_of(world.Next[i].begin(), world.Next[i].end(), [&](auto to) { return back[to]; }))
+                back[i] = grew = true;
     }
-    for (std::size_t i = 0; i < world.Places.size(); ++i)
-        if (!back[i]) {
-            const auto& place = world.Places[i];
-            ADD_FAILURE() << "stuck at (" << place.X << ", " << place.Y << ") on the floor at " << place.Floor;
-            break;
-        }
+    const auto stuck = std::find(back.begin(), back.end(), false);
+    if (stuck != back.end()) {
+        const Place& place = world.Places[static_cast<std::size_t>(stuck - back.begin())];
+        ADD_FAILURE() << "stuck at " << At(place.X, place.Y) << " on the floor at " << place.Floor;
+    }
 }
 
-TEST(ShippedMap, ClimbsAreStepsOfEightToAGalleryAndOutOfAPit)
+TEST_F(ShippedMap, ClimbsAreStepsOfEightUpToAGalleryAndOutOfAPit)
 {
     const Exploration& world = Explored();
     EXPECT_EQ(world.Climbs, std::set<float>{8.0f}) << "every climb must be one step of 8";
-    const float start = world.Places[static_cast<std::size_t>(world.Start)].Floor;
-    float highest = start;
-    float lowest = start;
-    for (const auto& place : world.Places) {
-        highest = std::min(highest, place.Floor);
-        lowest = std::max(lowest, place.Floor);
-    }
-    EXPECT_LE(highest, start - 32) << "no raised platform four steps up";
-    EXPECT_GE(lowest, start + 32) << "no pit four steps deep";
+    const float start = world.Places.front().Floor;
+    const auto byFloor = [](const Place& a, const Place& b) { return a.Floor < b.Floor; };
+    const auto [highest, lowest] = std::minmax_element(world.Places.begin(), world.Places.end(), byFloor);
+    EXPECT_LE(highest->Floor, start - 32) << "no gallery four steps up";
+    EXPECT_GE(lowest->Floor, start + 32) << "no pit four steps deep";
 }
 
-TEST(ShippedMap, EveryFloorIsWalkedOnOrLooksOverALedge)
+TEST_F(ShippedMap, FloorsUnderfootFaceUpAndCeilingsFaceDownWellAboveThem)
 {
-    const Map& map = Shipped();
-    const Exploration& world = Explored();
-    for (const Floor& floor : map.Floors) {
-        if (!floor.FacesUp())
-            continue;
-        bool walked = false;
-        for (const auto& place : world.Places)
-            walked = walked || (place.Floor == floor.Z && floor.Contains(place.X, place.Y));
-        // A floor nobody stands on must be the top of something too high to climb (a railing),
-        // close by a floor at least 10 lower.
-        bool ledge = false;
-        for (std::size_t i = 0; i < world.Places.size() && !walked && !ledge; ++i) {
-            const auto& place = world.Places[i];
-            for (float dx = -8; dx <= 8; dx += 4)
-                for (float dy = -8; dy <= 8; dy += 4)
-                    ledge = ledge || (place.Floor >= floor.Z + 10 && floor.Contains(place.X + dx, place.Y + dy));
-        }
-        EXPECT_TRUE(walked || ledge) << "nobody reaches the floor at " << floor.Z << " with a corner at (" << floor.X[0] << ", "
-                                     << floor.Y[0] << ")";
+    const std::vector<Flat> flats = Flats();
+    for (const Flat& flat : flats)
+        ASSERT_NE(flat.NormalZ, 0.0f) << "a floor without area at " << At(flat.Shape.X1, flat.Shape.Y1);
+    for (const Place& place : Explored().Places) {
+        const bool up = std::any_of(flats.begin(), flats.end(), [&](const Flat& flat) {
+            return flat.Up() && flat.Shape.Z == place.Floor && mdlClip::PointInFloor(place.X, place.Y, flat.Shape);
+        });
+        ASSERT_TRUE(up) << "the floor under " << At(place.X, place.Y) << " does not face up";
+        const float ceiling = CeilingOver(flats, place.X, place.Y, place.Floor);
+        ASSERT_TRUE(std::isfinite(ceiling) && ceiling <= place.Floor - 40)
+            << "no ceiling well above " << At(place.X, place.Y);
     }
 }
 
-// The open space over a point: the floor under it (the highest facing up) and the ceiling over
-// that floor (the lowest facing down above it). No floor: nothing is open there.
-std::pair<float, float> OpenSpace(const Map& map, float x, float y)
+TEST_F(ShippedMap, EveryWallShowsItsFaceToThePlayerAndNeverItsBack)
 {
-    float floor = 1e9f;
-    for (const Floor& f : map.Floors)
-        if (f.FacesUp() && f.Contains(x, y))
-            floor = floor == 1e9f ? f.Z : std::min(floor, f.Z);
-    float ceiling = -1e9f;
-    for (const Floor& f : map.Floors)
-        if (!f.FacesUp() && f.Z < floor && f.Contains(x, y))
-            ceiling = std::max(ceiling, f.Z);
-    return {floor, ceiling};
-}
-
-TEST(ShippedMap, EveryWallShowsItsFaceToThePlayerAndNeverItsBack)
-{
-    const Map& map = Shipped();
-    const Exploration& world = Explored();
-    // Whether part of the wall stands in the open space between a floor and its ceiling.
-    const auto spans = [](const Wall& wall, float floor, float ceiling) { return wall.MinZ() < floor && wall.MaxZ() > ceiling; };
-    for (std::size_t w = 0; w < map.Walls.size(); ++w) {
-        const Wall& wall = map.Walls[w];
-        bool seen = false;
-        bool backShown = false;
-        for (const auto& place : world.Places) {
-            const float dx = place.X - wall.X1;
-            const float dy = place.Y - wall.Y1;
-            const float d = wall.NormalX() * dx + wall.NormalY() * dy;
-            const float t = ((wall.X2 - wall.X1) * dx + (wall.Y2 - wall.Y1) * dy) / (wall.Length() * wall.Length());
-            if (!spans(wall, place.Floor, place.Ceiling))
-                continue;
-            // In front of the wall, near enough to see it, if only at an angle.
-            if (d > 0 && DistanceToSegment(wall, place.X, place.Y) <= 64)
-                seen = true;
-            if (t <= 0 || t >= 1 || d >= 0 || d < -32 || backShown)
-                continue;
-            // Behind the wall. Its back shows unless the floor or ceiling just behind it covers
-            // it (the top of a step, a railing) or another wall stands in between.
-            const float fx = wall.X1 + t * (wall.X2 - wall.X1);
-            const float fy = wall.Y1 + t * (wall.Y2 - wall.Y1);
-            const auto [floorBehind, ceilingBehind] = OpenSpace(map, fx - wall.NormalX(), fy - wall.NormalY());
-            if (!spans(wall, floorBehind, ceilingBehind))
-                continue;
-            bool hidden = false;
-            for (std::size_t o = 0; o < map.Walls.size() && !hidden; ++o) {
-                const Wall& other = map.Walls[o];
-                hidden = o != w && other.MinZ() <= place.Floor - 15 && place.Floor - 15 <= other.MaxZ()
-                    && SegmentsCross(place.X, place.Y, fx, fy, other.X1, other.Y1, other.X2, other.Y2);
+    const std::vector<Place>& places = Explored().Places;
+    const std::vector<Flat> flats = Flats();
+    for (const ScriptedDraw& draw : Drawn(&mdlWalls::DrawWalls))
+        for (std::size_t i = 0; i + 5 < draw.Vertices.size(); i += 6) {
+            // The first two corners are the wall's ends; the normal is that of the drawn face.
+            const Vertex& a = draw.Vertices[i];
+            const Vertex& b = draw.Vertices[i + 1];
+            const float top = std::min(a.z, b.z);
+            const float bottom = std::max(a.z, b.z);
+            const std::string wall = At(a.x, a.y) + " to " + At(b.x, b.y);
+            const auto seenFrom = [&](const Place& p) {
+                return std::hypot(p.X - (a.x + b.x) / 2, p.Y - (a.y + b.y) / 2) <= 64 &&
+                    (p.X - a.x) * a.nx + (p.Y - a.y) * a.ny > 0 && OpenAcross(flats, p.X, p.Y, top, bottom);
+            };
+            EXPECT_TRUE(std::any_of(places.begin(), places.end(), seenFrom))
+                << "nobody sees the face of the wall from " << wall;
+            // Just behind it lies solid ground, a higher floor or a lower ceiling. The points are
+            // kept off the grid and its diagonals, like the walk.
+            const float length = std::hypot(b.x - a.x, b.y - a.y);
+            for (const float t : {0.25f, 0.5f, 0.75f}) {
+                const float along = (t * length + 0.3f) / length;
+                const float x = a.x + along * (b.x - a.x) - a.nx / 2;
+                const float y = a.y + along * (b.y - a.y) - a.ny / 2;
+                EXPECT_FALSE(OpenAcross(flats, x, y, top, bottom)) << "the wall from " << wall << " shows its back";
             }
-            backShown = !hidden;
-            EXPECT_TRUE(hidden) << "wall " << w + 1 << " shows its back to (" << place.X << ", " << place.Y << ")";
         }
-        EXPECT_TRUE(seen) << "nobody sees the face of wall " << w + 1 << " from (" << wall.X1 << ", " << wall.Y1 << ") to ("
-                          << wall.X2 << ", " << wall.Y2 << ")";
-    }
+}
+
+// The texture files themselves are checked with the content generator, which makes them.
+TEST_F(ShippedMap, EverySurfaceIsDrawnWithATexture)
+{
+    std::set<std::string> names;
+    for (void (*draw)() : {&mdlWalls::DrawWalls, &mdlFloors::DrawFloors})
+        for (const ScriptedDraw& batch : Drawn(draw)) {
+            EXPECT_FALSE(batch.Texture.empty()) << "a batch drawn without a texture";
+            names.insert(batch.Texture);
+        }
+    EXPECT_GE(names.size(), 5u);
 }
 
 } // namespace

@@ -54,3 +54,10 @@ void WorldTest::LoadMapText(const std::string& text)
 }
 
 void WorldTest::MakeTexture(const std::string& name) { WriteWholeFile(folder / ("Textures/" + name), "image"); }
+
+void WorldTest::LoadShippedMap(const std::string& assetsFolder)
+{
+    platform.AppFolder = assetsFolder;
+    mdlMap::LoadMap(assetsFolder + "/e1m1-double.dnmap");
+    mdlSlipping::PrepareWalls();
+}

@@ -17,4 +17,7 @@ protected:
     void LoadMapText(const std::string& text);
     // Creates an (empty) texture file under the program's Textures folder.
     void MakeTexture(const std::string& name);
+    // Loads the demo's own map from the assets folder, which becomes the program folder, and
+    // readies its walls for collision.
+    void LoadShippedMap(const std::string& assetsFolder);
 };

@@ -4,8 +4,6 @@
 #include "world/mdlClip.h"
 #include "world/mdlEntities.h"
 #include "world/mdlFloors.h"
-#include "world/mdlMap.h"
-#include "world/mdlSlipping.h"
 #include "world/mdlTextures.h"
 #include "world/mdlWalls.h"
 
@@ -19,9 +17,7 @@ protected:
     void SetUp() override
     {
         WorldTest::SetUp();
-        platform.AppFolder = DUNMERE_ASSETS_DIR;
-        mdlMap::LoadMap(std::string(DUNMERE_ASSETS_DIR) + "/e1m1-double.dnmap");
-        mdlSlipping::PrepareWalls();
+        LoadShippedMap(DUNMERE_ASSETS_DIR);
     }
 };
 
