@@ -40,6 +40,21 @@ void RelocatedPlatform::EndProcess(int exitCode)
     std::abort(); // a platform's EndProcess never returns
 }
 
+// The bound only guards against a platform whose counter never moves.
+constexpr int MaxCursorCalls = 100000;
+
+void ShowCursorUntil(int atLeast)
+{
+    for (int call = 0; call < MaxCursorCalls && ThePlatform().ShowCursor(true) < atLeast; ++call) {
+    }
+}
+
+void HideCursorCompletely()
+{
+    for (int call = 0; call < MaxCursorCalls && ThePlatform().ShowCursor(false) >= 0; ++call) {
+    }
+}
+
 std::string FormatLocalTime(std::time_t when) { return FormatTime(when, "%X"); }
 
 std::string FormatLocalDate(std::time_t when) { return FormatTime(when, "%x"); }

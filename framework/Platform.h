@@ -120,6 +120,11 @@ void InstallPlatform(Platform* platform);
 // failed before the windowing system came up).
 std::time_t CurrentTime();
 
+// Calls ShowCursor(true) until the display counter is at least atLeast, or ShowCursor(false)
+// until it is below zero, however often the cursor was hidden or shown before.
+void ShowCursorUntil(int atLeast);
+void HideCursorCompletely();
+
 // Local time ("%X", with seconds) and short date ("%x") in the user's locale.
 std::string FormatLocalTime(std::time_t when);
 std::string FormatLocalDate(std::time_t when);

@@ -107,10 +107,8 @@ void DestroyDirectX()
         MainWindow->Unload();
     platform.DoEvents();
 
-    // Show the cursor however many times it was hidden. The bound only guards against a
-    // platform whose counter never rises.
-    for (int attempt = 0; attempt < 100000 && platform.ShowCursor(true) < 1; ++attempt) {
-    }
+    // Show the cursor however many times it was hidden.
+    ShowCursorUntil(1);
 
     // From here on failures are skipped; the process ends whatever happens.
     try {

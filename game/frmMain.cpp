@@ -23,18 +23,6 @@ void SetFillMode(DWORD mode)
     ThrowIfFailed(D3DDevice->SetRenderState(D3DRS_FILLMODE, mode), "SetRenderState(D3DRS_FILLMODE)");
 }
 
-void HideCursor()
-{
-    for (int attempt = 0; attempt < 100000 && ThePlatform().ShowCursor(false) >= 0; ++attempt) {
-    }
-}
-
-void ShowCursorAgain()
-{
-    for (int attempt = 0; attempt < 100000 && ThePlatform().ShowCursor(true) < 0; ++attempt) {
-    }
-}
-
 } // namespace
 
 Window& Create(int width, int height)
@@ -60,7 +48,7 @@ void Form_Load()
 {
     if (Form)
         Form->Show();
-    HideCursor();
+    HideCursorCompletely();
 }
 
 void Form_KeyDown(int keyCode, int /*shift*/)
@@ -138,11 +126,11 @@ void Form_FocusChanged(bool focused)
         return;
     mdlInput::MouseLookActive = focused;
     if (focused) {
-        HideCursor();
+        HideCursorCompletely();
         if (Form)
             mdlInput::CentrePointer(*Form);
     } else {
-        ShowCursorAgain();
+        ShowCursorUntil(0);
     }
 }
 
