@@ -6,8 +6,7 @@ start_game
 window=$(wait_for_window Main)
 xdotool windowfocus --sync "$window"
 sleep 1.5
-xdotool key Escape
-wait_for_end
+quit_game "$window"
 [ "$game_status" -eq 0 ] || fail "exit status $game_status"
 [ "$(head -c 13 "$work/game/Log.txt")" = "Dunmere Demo " ] || fail "the log has no header"
 log_has "Started DirectX 8 at "

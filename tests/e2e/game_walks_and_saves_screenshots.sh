@@ -18,8 +18,7 @@ xdotool type w
 sleep 0.3
 xdotool key F12
 sleep 0.3
-xdotool key Escape
-wait_for_end
+quit_game "$window"
 [ "$game_status" -eq 0 ] || fail "exit status $game_status"
 for n in 1 2 3; do
     [ -f "$work/game/screenshot-000$n.png" ] || fail "screenshot-000$n.png is missing"

@@ -61,6 +61,20 @@ wait_for_end() {
     fail "the game did not end within 30 seconds"
 }
 
+# Presses Escape in the game's window until the game ends (a key sent while the window is not yet
+# taking input is lost); sets game_status.
+quit_game() {
+    for _ in $(seq 1 15); do
+        xdotool windowfocus --sync "$1" 2>/dev/null || true
+        xdotool key Escape
+        for _ in $(seq 1 10); do
+            kill -0 "$game_pid" 2>/dev/null || { wait_for_end; return 0; }
+            sleep 0.2
+        done
+    done
+    fail "the game did not end on Escape"
+}
+
 log_has() {
     grep -q -F -- "$1" "$work/game/Log.txt" || fail "Log.txt lacks: $1"
 }
