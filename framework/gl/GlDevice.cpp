@@ -642,7 +642,15 @@ HRESULT GlDevice::CreateMesh(const MeshGeometry& geometry, MeshPtr& out)
     return D3D_OK;
 }
 
+GLuint GlDevice::BufferName(IDirect3DVertexBuffer8* buffer)
+{
+    auto* gl = dynamic_cast<GlVertexBuffer*>(buffer);
+    return gl != nullptr ? gl->Object()->Name() : 0;
+}
+
 // ---- drawing ------------------------------------------------------------------------------
+
+void GlDevice::ForgetGlState() { streamDirty_ = true; }
 
 void GlDevice::UpdateSampler()
 {

@@ -88,8 +88,13 @@ public:
     HRESULT DrawText(const std::shared_ptr<TtfFace>& face, const std::string& text, const RECT& rect, DWORD format,
                      D3DCOLOR colour);
     std::shared_ptr<GlDeviceLink> Link() const { return link_; }
+    // The buffer object behind a vertex buffer of this back end, 0 for any other.
+    static GLuint BufferName(IDirect3DVertexBuffer8* buffer);
+    // Someone else drew with the context: the next draw sets the device's state again.
+    void ForgetGlState();
 
 private:
+    friend class GlReference;
     GlDevice() = default;
     HRESULT Build(D3DPRESENT_PARAMETERS& params);
     void ApplyDrawState();

@@ -100,6 +100,57 @@ void main()
 }
 )";
 
+// The scene shader's arithmetic in the same order, without the steps that change nothing here
+// (identity transforms, white material, zero light ambients), so the picture comes out the same.
+const char* const ReferenceVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 Position;
+layout(location = 1) in vec3 Normal;
+layout(location = 2) in vec2 TexCoord;
+
+uniform mat4 ViewProjection;
+uniform bool RemapDepth;
+uniform vec3 Ambient;
+uniform vec3 SunDirection;
+uniform vec3 SunDiffuse;
+uniform vec3 LampPosition;
+uniform vec3 LampDiffuse;
+uniform vec4 LampAttenuation; // constant, linear, quadratic, range
+
+out vec4 Colour;
+out vec2 UV;
+
+void main()
+{
+    gl_Position = ViewProjection * vec4(Position, 1.0);
+    if (RemapDepth)
+        gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
+    UV = TexCoord;
+    vec3 diffuse = SunDiffuse * max(dot(Normal, -SunDirection), 0.0);
+    vec3 offset = LampPosition - Position;
+    float distance = length(offset);
+    if (distance <= LampAttenuation.w) {
+        vec3 toLight = distance > 0.0 ? offset / distance : vec3(0.0);
+        float denominator = LampAttenuation.x + LampAttenuation.y * distance
+                          + LampAttenuation.z * distance * distance;
+        float strength = denominator > 1e-20 ? 1.0 / denominator : 1e20;
+        diffuse += strength * LampDiffuse * max(dot(Normal, toLight), 0.0);
+    }
+    Colour = vec4(clamp(Ambient + diffuse, 0.0, 1.0), 1.0);
+}
+)";
+
+const char* const ReferenceFragmentShader = R"(#version 330 core
+in vec4 Colour;
+in vec2 UV;
+uniform sampler2D Texture;
+out vec4 FragColour;
+
+void main()
+{
+    FragColour = Colour * texture(Texture, UV);
+}
+)";
+
 // A box of the back buffer in pixels (left, top, width, height; y down), drawn as a triangle
 // strip over the corners (0, 0) to (1, 1).
 const char* const TextVertexShader = R"(#version 330 core
@@ -214,5 +265,23 @@ bool BuildTextProgram(const std::shared_ptr<SdlGlContext>& context, TextProgram&
     out.Glyphs = glGetUniformLocation(p, "Glyphs");
     glUseProgram(p);
     glUniform1i(out.Glyphs, 0);
+    return true;
+}
+
+bool BuildReferenceProgram(const std::shared_ptr<SdlGlContext>& context, ReferenceProgram& out, std::string& error)
+{
+    if (!Link(context, out.Program, ReferenceVertexShader, ReferenceFragmentShader, error))
+        return false;
+    const GLuint p = out.Program->Name();
+    out.ViewProjection = glGetUniformLocation(p, "ViewProjection");
+    out.RemapDepth = glGetUniformLocation(p, "RemapDepth");
+    out.Ambient = glGetUniformLocation(p, "Ambient");
+    out.SunDirection = glGetUniformLocation(p, "SunDirection");
+    out.SunDiffuse = glGetUniformLocation(p, "SunDiffuse");
+    out.LampPosition = glGetUniformLocation(p, "LampPosition");
+    out.LampDiffuse = glGetUniformLocation(p, "LampDiffuse");
+    out.LampAttenuation = glGetUniformLocation(p, "LampAttenuation");
+    glUseProgram(p);
+    glUniform1i(glGetUniformLocation(p, "Texture"), 0);
     return true;
 }

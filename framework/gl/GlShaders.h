@@ -45,6 +45,22 @@ struct TextProgram {
     GLint Glyphs = -1;
 };
 
+// The bare reference renderer's program: the scene program's lighting written out for one
+// directional light (the sun) and one point light (the lamp), a white material, stage 0 always
+// textured, world transform the identity.
+struct ReferenceProgram {
+    GlObjectPtr Program;
+    GLint ViewProjection = -1;
+    GLint RemapDepth = -1;
+    GLint Ambient = -1;
+    GLint SunDirection = -1;
+    GLint SunDiffuse = -1;
+    GLint LampPosition = -1;
+    GLint LampDiffuse = -1;
+    GLint LampAttenuation = -1;
+};
+
 // Compile and link; the context must be current. False with the driver's message on failure.
 bool BuildSceneProgram(const std::shared_ptr<SdlGlContext>& context, SceneProgram& out, std::string& error);
 bool BuildTextProgram(const std::shared_ptr<SdlGlContext>& context, TextProgram& out, std::string& error);
+bool BuildReferenceProgram(const std::shared_ptr<SdlGlContext>& context, ReferenceProgram& out, std::string& error);
