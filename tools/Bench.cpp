@@ -391,7 +391,7 @@ int Run(const Options& options)
         const bool gamesTurn = slice % 2 == 0;
         PathRecord& path = gamesTurn ? game : bare;
         const double sliceEnd = std::min(options.Seconds, (slice / 2 + 1) * SliceSeconds) * 1000;
-        const std::uint64_t allocationsBefore = BenchAllocations::Total();
+        const BenchAllocations::Counts allocationsBefore = BenchAllocations::Counted();
         if (!gamesTurn) {
             counter.Pause();
             reference->Begin();
@@ -412,7 +412,9 @@ int Run(const Options& options)
             reference->End();
             counter.Resume();
         }
-        path.Allocations += BenchAllocations::Total() - allocationsBefore;
+        const BenchAllocations::Counts allocationsAfter = BenchAllocations::Counted();
+        path.Allocations += allocationsAfter.Program - allocationsBefore.Program;
+        path.DriverAllocations += allocationsAfter.Driver - allocationsBefore.Driver;
     }
     BenchAllocations::StopCounting();
 

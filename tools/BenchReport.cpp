@@ -39,6 +39,7 @@ PathSummary Summarise(const PathRecord& path)
         slowMs += ms[i];
     summary.LowFps = slowMs > 0 ? 1000.0 * static_cast<double>(slowest) / slowMs : 0;
     summary.AllocationsPerFrame = static_cast<double>(path.Allocations) / static_cast<double>(n);
+    summary.DriverAllocationsPerFrame = static_cast<double>(path.DriverAllocations) / static_cast<double>(n);
     return summary;
 }
 
@@ -56,15 +57,20 @@ void PrintReport(const Report& report, std::ostream& out)
     out << "picture: the reference's first frame differs from the game's by at most " << report.LargestDifference
         << " in a colour channel (mean " << Fixed(report.MeanDifference, 4) << ", " << report.DifferingPixels
         << " pixels differ), the read-out's box (2,0)-(102,100) left out\n";
-    out << "path          frames   avg fps  median ms   p99 ms  worst ms  1% low fps  allocs/frame\n";
+    out << "path          frames   avg fps  median ms   p99 ms  worst ms  1% low fps  allocs/frame (driver)\n";
     std::vector<PathSummary> summaries;
     for (const PathRecord& path : report.Paths) {
         const PathSummary s = Summarise(path);
         summaries.push_back(s);
+        std::string driver = "(";
+        driver += Fixed(s.DriverAllocationsPerFrame, 1);
+        driver += ')';
         char line[200];
-        std::snprintf(line, sizeof line, "%-10s %9zu %9s %10s %8s %9s %11s %13s\n", path.Name.c_str(), s.Frames,
-                      Fixed(s.AverageFps, 1).c_str(), Fixed(s.MedianMs, 3).c_str(), Fixed(s.P99Ms, 3).c_str(),
-                      Fixed(s.WorstMs, 3).c_str(), Fixed(s.LowFps, 1).c_str(), Fixed(s.AllocationsPerFrame, 2).c_str());
+        std::snprintf(line, sizeof line, "%-10s %9zu %9s %10s %8s %9s %11s %13s %8s\n", path.Name.c_str(),
+                      s.Frames, Fixed(s.AverageFps, 1).c_str(), Fixed(s.MedianMs, 3).c_str(),
+                      Fixed(s.P99Ms, 3).c_str(), Fixed(s.WorstMs, 3).c_str(), Fixed(s.LowFps, 1).c_str(),
+                      Fixed(s.AllocationsPerFrame, 2).c_str(),
+                      driver.c_str());
         out << line;
     }
     const PathSummary game = summaries.empty() ? PathSummary{} : summaries[0];

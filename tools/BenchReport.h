@@ -19,7 +19,8 @@ struct PathRecord {
     std::string Name;
     std::vector<FrameTime> Frames;
     double Milliseconds = 0;
-    std::uint64_t Allocations = 0;
+    std::uint64_t Allocations = 0;       // the program's own
+    std::uint64_t DriverAllocations = 0; // the graphics driver's and the window system's
 };
 
 struct PathSummary {
@@ -30,6 +31,7 @@ struct PathSummary {
     double WorstMs = 0;
     double LowFps = 0; // "1 % low": the rate of the slowest 1 % of the frames, averaged
     double AllocationsPerFrame = 0;
+    double DriverAllocationsPerFrame = 0;
 };
 
 PathSummary Summarise(const PathRecord& path);

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -26,7 +27,6 @@ constexpr DWORD DT_CENTER = 0x1;
 constexpr DWORD DT_RIGHT = 0x2;
 constexpr DWORD DT_SINGLELINE = 0x20;
 constexpr DWORD DT_NOCLIP = 0x100;
-constexpr std::size_t TextLinesKept = 128;
 
 glm::mat4 ToGlm(const D3DMATRIX& m) { return glm::make_mat4(&m.m[0][0]); }
 
@@ -82,8 +82,10 @@ void PointAttributes(GLsizei stride, bool normal, bool texCoord)
 class GlVertexBuffer final : public IDirect3DVertexBuffer8 {
 public:
     GlVertexBuffer(std::shared_ptr<SdlGlContext> context, GlObjectPtr buffer, UINT length)
-        : context_(std::move(context)), buffer_(std::move(buffer)), length_(length)
+        : context_(std::move(context)), buffer_(std::move(buffer)), length_(length),
+          stream_(std::make_shared<GlStreamArray>())
     {
+        stream_->Buffer = buffer_;
     }
     UINT Length() const override { return length_; }
     HRESULT Fill(UINT offset, UINT bytes, DWORD, const void* source) override
@@ -100,11 +102,13 @@ public:
         return D3D_OK;
     }
     const GlObjectPtr& Object() const { return buffer_; }
+    const std::shared_ptr<GlStreamArray>& Stream() const { return stream_; }
 
 private:
     std::shared_ptr<SdlGlContext> context_;
     GlObjectPtr buffer_;
     UINT length_;
+    std::shared_ptr<GlStreamArray> stream_;
 };
 
 class GlMesh final : public ID3DXMesh {
@@ -124,7 +128,7 @@ public:
         const auto& [first, count] = subsets_[subset];
         if (count == 0)
             return D3D_OK;
-        return link_->Device->DrawIndexed(vertexArray_->Name(), first, count);
+        return link_->Device->DrawIndexed(vertexArray_, first, count);
     }
 
 private:
@@ -236,8 +240,12 @@ HRESULT GlDevice::Build(D3DPRESENT_PARAMETERS& params)
         std::fprintf(stderr, "OpenGL device: %s\n", error.c_str());
         return D3DERR_NOTAVAILABLE;
     }
-    streamArray_ = MakeGlObject(context_, GlKind::VertexArray);
     sampler_ = MakeGlObject(context_, GlKind::Sampler);
+    textSampler_ = MakeGlObject(context_, GlKind::Sampler);
+    glSamplerParameteri(textSampler_->Name(), GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glSamplerParameteri(textSampler_->Name(), GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glSamplerParameteri(textSampler_->Name(), GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(textSampler_->Name(), GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     textArray_ = MakeGlObject(context_, GlKind::VertexArray);
     textCorners_ = MakeGlObject(context_, GlKind::Buffer);
     const float corners[] = {0, 0, 1, 0, 0, 1, 1, 1};
@@ -254,8 +262,17 @@ HRESULT GlDevice::Build(D3DPRESENT_PARAMETERS& params)
         glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     glUseProgram(scene_.Program->Name());
     glUniform1i(scene_.RemapDepth, context_->HasClipControl() ? 0 : 1);
+    glUseProgram(text_.Program->Name());
+    glUniform2f(text_.Target, static_cast<float>(width_), static_cast<float>(height_));
+    glUseProgram(0);
+    // State no draw of the device changes: text blends its coverage over the picture.
     glDisable(GL_DITHER);
     glPointSize(1.0f);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
+    glDepthFunc(GL_LEQUAL);
+    glCullFace(GL_BACK);
+    glActiveTexture(GL_TEXTURE0);
 
     world_ = view_ = projection_ = Identity();
 
@@ -309,27 +326,39 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
     if ((flags & D3DCLEAR_TARGET) != 0) {
         float rgba[4];
         ColourOf(colour, rgba);
-        glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        if (std::memcmp(rgba, gl_.ClearColour, sizeof rgba) != 0) {
+            glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+            std::memcpy(gl_.ClearColour, rgba, sizeof rgba);
+        }
         bits |= GL_COLOR_BUFFER_BIT;
     }
     // Without a depth buffer the depth part is left out rather than refused, so a program that
     // names it anyway still clears its picture.
     if ((flags & D3DCLEAR_ZBUFFER) != 0 && hasDepth_) {
-        glClearDepth(std::clamp(static_cast<double>(z), 0.0, 1.0));
-        glDepthMask(GL_TRUE);
+        const double depth = std::clamp(static_cast<double>(z), 0.0, 1.0);
+        if (depth != gl_.ClearDepth) {
+            glClearDepth(depth);
+            gl_.ClearDepth = depth;
+        }
+        if (gl_.DepthMask != 1) {
+            glDepthMask(GL_TRUE);
+            gl_.DepthMask = 1;
+        }
         bits |= GL_DEPTH_BUFFER_BIT;
     }
     if (bits == 0)
         return D3D_OK;
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_[back_]->Name());
-    glViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
+    // A frame starts here: someone else may have bound a framebuffer since the last one (the
+    // adapter's format probe does).
+    gl_.Framebuffer = ~0u;
+    BindFramebuffer(framebuffer_[back_]->Name());
+    SetViewport(static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
     if (count == 0) {
-        glDisable(GL_SCISSOR_TEST);
+        Switch(GL_SCISSOR_TEST, gl_.Scissor, false);
         glClear(bits);
         return D3D_OK;
     }
-    glEnable(GL_SCISSOR_TEST);
+    Switch(GL_SCISSOR_TEST, gl_.Scissor, true);
     for (DWORD i = 0; i < count; ++i) {
         const D3DRECT& r = rects[i];
         const int x1 = std::clamp(r.x1, 0, static_cast<int>(width_));
@@ -341,7 +370,7 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
         glScissor(x1, static_cast<int>(height_) - y2, x2 - x1, y2 - y1);
         glClear(bits);
     }
-    glDisable(GL_SCISSOR_TEST);
+    gl_.ScissorBox[0] = -1; // set above behind the record's back
     return D3D_OK;
 }
 
@@ -362,12 +391,19 @@ HRESULT GlDevice::Present()
         const int y = (drawableHeight - shownHeight) / 2;
         glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_[back_]->Name());
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        glDisable(GL_SCISSOR_TEST);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        gl_.Framebuffer = ~0u; // reading and drawing now go to different framebuffers
+        Switch(GL_SCISSOR_TEST, gl_.Scissor, false);
         // Setting the viewport is also when Mesa's software drivers notice a resized window.
-        glViewport(0, 0, drawableWidth, drawableHeight);
+        if (drawableWidth != drawableWidth_ || drawableHeight != drawableHeight_) {
+            glViewport(0, 0, drawableWidth, drawableHeight);
+            gl_.ViewportWidth = -1;
+            drawableWidth_ = drawableWidth;
+            drawableHeight_ = drawableHeight;
+        }
         if (shownWidth != drawableWidth || shownHeight != drawableHeight) {
-            glClearColor(0, 0, 0, 1);
+            const float black[4] = {0, 0, 0, 1};
+            glClearColor(black[0], black[1], black[2], black[3]);
+            std::memcpy(gl_.ClearColour, black, sizeof black);
             glClear(GL_COLOR_BUFFER_BIT);
         }
         const bool sameSize = shownWidth == static_cast<int>(width_) && shownHeight == static_cast<int>(height_);
@@ -409,6 +445,7 @@ HRESULT GlDevice::GetFrontBufferData(ImageARGB& out)
     glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_BGRA,
                  GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    gl_.Framebuffer = ~0u;
     // OpenGL's rows run bottom up; the picture's run top down. The back buffer has no alpha of
     // its own to show.
     out.Width = width_;
@@ -427,16 +464,20 @@ HRESULT GlDevice::GetFrontBufferData(ImageARGB& out)
 
 HRESULT GlDevice::SetTransform(DWORD state, const D3DMATRIX& matrix)
 {
+    D3DMATRIX* held = nullptr;
     switch (state) {
-    case D3DTS_WORLD: world_ = matrix; break;
-    case D3DTS_VIEW: view_ = matrix; break;
-    case D3DTS_PROJECTION: projection_ = matrix; break;
+    case D3DTS_WORLD: held = &world_; break;
+    case D3DTS_VIEW: held = &view_; break;
+    case D3DTS_PROJECTION: held = &projection_; break;
     default:
         if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7)
             return D3D_OK; // texture coordinates are never transformed here
         return D3DERR_INVALIDCALL;
     }
-    transformsDirty_ = true;
+    if (std::memcmp(held, &matrix, sizeof matrix) != 0) {
+        *held = matrix;
+        (state == D3DTS_WORLD ? worldDirty_ : viewProjectionDirty_) = true;
+    }
     return D3D_OK;
 }
 
@@ -447,13 +488,10 @@ HRESULT GlDevice::SetRenderState(DWORD state, DWORD value)
     case D3DRS_ZWRITEENABLE: zWrite_ = value; break;
     case D3DRS_FILLMODE: fillMode_ = value; break;
     case D3DRS_CULLMODE: cullMode_ = value; break;
-    case D3DRS_LIGHTING:
-        lighting_ = value;
-        lightingDirty_ = true;
-        break;
+    case D3DRS_LIGHTING: lighting_ = value; break;
     case D3DRS_AMBIENT:
+        materialDirty_ = materialDirty_ || ambient_ != value;
         ambient_ = value;
-        lightingDirty_ = true;
         break;
     default: break;
     }
@@ -478,8 +516,10 @@ HRESULT GlDevice::SetTextureStageState(DWORD stage, DWORD type, DWORD value)
 
 HRESULT GlDevice::SetMaterial(const D3DMATERIAL8& material)
 {
-    material_ = material;
-    lightingDirty_ = true;
+    if (std::memcmp(&material_, &material, sizeof material) != 0) {
+        material_ = material;
+        materialDirty_ = true;
+    }
     return D3D_OK;
 }
 
@@ -491,8 +531,11 @@ HRESULT GlDevice::SetLight(DWORD index, const D3DLIGHT8& light)
     if ((light.Type != D3DLIGHT_POINT && !aimed) || (aimed && !(length > 0.0f)) || light.Range < 0.0f ||
         light.Attenuation0 < 0.0f || light.Attenuation1 < 0.0f || light.Attenuation2 < 0.0f)
         return D3DERR_INVALIDCALL;
-    lights_[index].Light = light;
-    lightingDirty_ = true;
+    LightSlot& slot = lights_[index];
+    if (std::memcmp(&slot.Light, &light, sizeof light) != 0) {
+        slot.Light = light;
+        lightsDirty_ = lightsDirty_ || slot.Enabled;
+    }
     return D3D_OK;
 }
 
@@ -508,8 +551,8 @@ HRESULT GlDevice::LightEnable(DWORD index, BOOL enable)
         fresh.Light.Direction = {0, 0, 1};
         slot = lights_.emplace(index, fresh).first;
     }
+    lightsDirty_ = lightsDirty_ || slot->second.Enabled != (enable != 0);
     slot->second.Enabled = enable != 0;
-    lightingDirty_ = true;
     return D3D_OK;
 }
 
@@ -527,7 +570,6 @@ HRESULT GlDevice::SetTexture(DWORD stage, IDirect3DTexture8* texture)
             return D3DERR_INVALIDCALL;
         texture_ = gl->Object();
     }
-    lightingDirty_ = true; // the "textured" switch of the shader
     return D3D_OK;
 }
 
@@ -539,7 +581,6 @@ HRESULT GlDevice::SetVertexShader(DWORD handle)
     if ((handle & ~known) != 0 || (handle & D3DFVF_XYZ) == 0 || textures > 1)
         return D3DERR_INVALIDCALL;
     fvf_ = handle;
-    streamDirty_ = true;
     return D3D_OK;
 }
 
@@ -568,17 +609,16 @@ HRESULT GlDevice::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, U
     if (stream != 0)
         return stream < 16 ? D3D_OK : D3DERR_INVALIDCALL;
     if (buffer == nullptr) {
-        streamBuffer_.reset();
+        stream_.reset();
         streamLength_ = 0;
     } else {
         auto* gl = dynamic_cast<GlVertexBuffer*>(buffer);
         if (gl == nullptr || stride == 0)
             return D3DERR_INVALIDCALL;
-        streamBuffer_ = gl->Object();
+        stream_ = gl->Stream();
         streamLength_ = gl->Length();
     }
     streamStride_ = stride;
-    streamDirty_ = true;
     return D3D_OK;
 }
 
@@ -601,6 +641,7 @@ HRESULT GlDevice::CreateTexture(const void* rgba, UINT width, UINT height, UINT 
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glGenerateMipmap(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
+    ForgetGlState();
     const GLenum error = glGetError();
     if (error == GL_OUT_OF_MEMORY)
         return E_OUTOFMEMORY;
@@ -635,6 +676,7 @@ HRESULT GlDevice::CreateMesh(const MeshGeometry& geometry, MeshPtr& out)
     PointAttributes(sizeof(Vertex), true, true);
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
+    ForgetGlState();
     if (glGetError() != GL_NO_ERROR)
         return D3DERR_OUTOFVIDEOMEMORY;
     out = std::make_shared<GlMesh>(link_, std::move(vertexArray), std::move(vertices), std::move(indices),
@@ -648,9 +690,76 @@ GLuint GlDevice::BufferName(IDirect3DVertexBuffer8* buffer)
     return gl != nullptr ? gl->Object()->Name() : 0;
 }
 
-// ---- drawing ------------------------------------------------------------------------------
+// ---- the context's state, as the device last set it ------------------------------------------
 
-void GlDevice::ForgetGlState() { streamDirty_ = true; }
+void GlDevice::ForgetGlState() { gl_ = GlState{}; }
+
+void GlDevice::BindFramebuffer(GLuint framebuffer)
+{
+    if (gl_.Framebuffer != framebuffer) {
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        gl_.Framebuffer = framebuffer;
+    }
+}
+
+void GlDevice::SetViewport(GLsizei width, GLsizei height)
+{
+    if (gl_.ViewportWidth != width || gl_.ViewportHeight != height) {
+        glViewport(0, 0, width, height);
+        gl_.ViewportWidth = width;
+        gl_.ViewportHeight = height;
+    }
+}
+
+void GlDevice::Switch(GLenum capability, int& known, bool on)
+{
+    if (known != (on ? 1 : 0)) {
+        if (on)
+            glEnable(capability);
+        else
+            glDisable(capability);
+        known = on ? 1 : 0;
+    }
+}
+
+void GlDevice::UseProgram(const GlObjectPtr& program)
+{
+    if (gl_.ProgramName != program->Name()) {
+        glUseProgram(program->Name());
+        gl_.ProgramName = program->Name();
+        gl_.Program = program;
+    }
+}
+
+void GlDevice::BindVertexArray(const GlObjectPtr& array)
+{
+    if (gl_.VertexArrayName != array->Name()) {
+        glBindVertexArray(array->Name());
+        gl_.VertexArrayName = array->Name();
+        gl_.VertexArray = array;
+    }
+}
+
+void GlDevice::BindTexture(const GlObjectPtr& texture)
+{
+    const GLuint name = texture ? texture->Name() : 0;
+    if (gl_.TextureName != name) {
+        glBindTexture(GL_TEXTURE_2D, name);
+        gl_.TextureName = name;
+        gl_.Texture = texture;
+    }
+}
+
+void GlDevice::BindSampler(const GlObjectPtr& sampler)
+{
+    if (gl_.SamplerName != sampler->Name()) {
+        glBindSampler(0, sampler->Name());
+        gl_.SamplerName = sampler->Name();
+        gl_.Sampler = sampler;
+    }
+}
+
+// ---- drawing ------------------------------------------------------------------------------
 
 void GlDevice::UpdateSampler()
 {
@@ -667,30 +776,44 @@ void GlDevice::UpdateSampler()
     samplerDirty_ = false;
 }
 
+// Hands the scene program what changed since the last draw; the program keeps the rest.
 void GlDevice::UploadSceneUniforms()
 {
-    if (transformsDirty_) {
+    if (worldDirty_) {
         const glm::mat4 world = ToGlm(world_);
-        const glm::mat4 viewProjection = ToGlm(projection_) * ToGlm(view_);
         const glm::mat3 linear(world);
         const glm::mat3 normal = std::fabs(glm::determinant(linear)) > 1e-12f ? glm::transpose(glm::inverse(linear)) : linear;
         glUniformMatrix4fv(scene_.World, 1, GL_FALSE, glm::value_ptr(world));
-        glUniformMatrix4fv(scene_.ViewProjection, 1, GL_FALSE, glm::value_ptr(viewProjection));
         glUniformMatrix3fv(scene_.NormalMatrix, 1, GL_FALSE, glm::value_ptr(normal));
-        transformsDirty_ = false;
+        worldDirty_ = false;
     }
-    if (!lightingDirty_)
+    if (viewProjectionDirty_) {
+        const glm::mat4 viewProjection = ToGlm(projection_) * ToGlm(view_);
+        glUniformMatrix4fv(scene_.ViewProjection, 1, GL_FALSE, glm::value_ptr(viewProjection));
+        viewProjectionDirty_ = false;
+    }
+    const int textured = texture_ ? 1 : 0;
+    if (texturedUniform_ != textured) {
+        glUniform1i(scene_.Textured, textured);
+        texturedUniform_ = textured;
+    }
+    const int lighting = lighting_ != 0 ? 1 : 0;
+    if (lightingUniform_ != lighting) {
+        glUniform1i(scene_.Lighting, lighting);
+        lightingUniform_ = lighting;
+    }
+    if (materialDirty_) {
+        float ambient[4];
+        ColourOf(ambient_, ambient);
+        glUniform3f(scene_.GlobalAmbient, ambient[0], ambient[1], ambient[2]);
+        glUniform4f(scene_.MaterialDiffuse, material_.Diffuse.r, material_.Diffuse.g, material_.Diffuse.b,
+                    material_.Diffuse.a);
+        glUniform3f(scene_.MaterialAmbient, material_.Ambient.r, material_.Ambient.g, material_.Ambient.b);
+        glUniform3f(scene_.MaterialEmissive, material_.Emissive.r, material_.Emissive.g, material_.Emissive.b);
+        materialDirty_ = false;
+    }
+    if (!lightsDirty_)
         return;
-    glUniform1i(scene_.Textured, texture_ ? 1 : 0);
-    glUniform1i(scene_.Lighting, lighting_ != 0 ? 1 : 0);
-    float ambient[4];
-    ColourOf(ambient_, ambient);
-    glUniform3f(scene_.GlobalAmbient, ambient[0], ambient[1], ambient[2]);
-    glUniform4f(scene_.MaterialDiffuse, material_.Diffuse.r, material_.Diffuse.g, material_.Diffuse.b,
-                material_.Diffuse.a);
-    glUniform3f(scene_.MaterialAmbient, material_.Ambient.r, material_.Ambient.g, material_.Ambient.b);
-    glUniform3f(scene_.MaterialEmissive, material_.Emissive.r, material_.Emissive.g, material_.Emissive.b);
-
     GLint types[MaxActiveLights] = {};
     float positions[MaxActiveLights][3] = {};
     float directions[MaxActiveLights][3] = {};
@@ -737,40 +860,40 @@ void GlDevice::UploadSceneUniforms()
     glUniform3fv(scene_.LightAmbient, MaxActiveLights, &ambients[0][0]);
     glUniform4fv(scene_.LightAttenuation, MaxActiveLights, &attenuation[0][0]);
     glUniform3fv(scene_.LightSpot, MaxActiveLights, &spot[0][0]);
-    lightingDirty_ = false;
+    lightsDirty_ = false;
 }
 
 void GlDevice::ApplyDrawState()
 {
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_[back_]->Name());
-    glViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
-    glDisable(GL_SCISSOR_TEST);
-    glDisable(GL_BLEND);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    if (zEnable_ != 0 && hasDepth_) {
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
+    BindFramebuffer(framebuffer_[back_]->Name());
+    SetViewport(static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
+    Switch(GL_SCISSOR_TEST, gl_.Scissor, false);
+    Switch(GL_BLEND, gl_.Blend, false);
+    const bool depth = zEnable_ != 0 && hasDepth_;
+    Switch(GL_DEPTH_TEST, gl_.DepthTest, depth);
+    if (depth && gl_.DepthMask != (zWrite_ != 0 ? 1 : 0)) {
         glDepthMask(zWrite_ != 0 ? GL_TRUE : GL_FALSE);
-    } else {
-        glDisable(GL_DEPTH_TEST);
+        gl_.DepthMask = zWrite_ != 0 ? 1 : 0;
     }
     // Direct3D names the winding that is removed, as it appears on the screen.
-    if (cullMode_ == D3DCULL_CW || cullMode_ == D3DCULL_CCW) {
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        glFrontFace(cullMode_ == D3DCULL_CCW ? GL_CW : GL_CCW);
-    } else {
-        glDisable(GL_CULL_FACE);
+    const bool culls = cullMode_ == D3DCULL_CW || cullMode_ == D3DCULL_CCW;
+    Switch(GL_CULL_FACE, gl_.CullFace, culls);
+    const GLenum front = cullMode_ == D3DCULL_CCW ? GL_CW : GL_CCW;
+    if (culls && gl_.FrontFace != front) {
+        glFrontFace(front);
+        gl_.FrontFace = front;
     }
     const GLenum polygonMode = fillMode_ == D3DFILL_POINT ? GL_POINT : fillMode_ == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL;
-    glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
-    glUseProgram(scene_.Program->Name());
+    if (gl_.PolygonMode != polygonMode) {
+        glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
+        gl_.PolygonMode = polygonMode;
+    }
+    UseProgram(scene_.Program);
     UploadSceneUniforms();
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture_ ? texture_->Name() : 0);
+    BindTexture(texture_);
     if (samplerDirty_)
         UpdateSampler();
-    glBindSampler(0, sampler_->Name());
+    BindSampler(sampler_);
 }
 
 bool GlDevice::PrepareStream(UINT& vertexSize)
@@ -778,14 +901,18 @@ bool GlDevice::PrepareStream(UINT& vertexSize)
     const bool normal = (fvf_ & D3DFVF_NORMAL) != 0;
     const bool texCoord = (fvf_ & D3DFVF_TEXCOUNT_MASK) != 0;
     vertexSize = 12 + (normal ? 12 : 0) + (texCoord ? 8 : 0);
-    if (!streamBuffer_ || fvf_ == 0 || streamStride_ < vertexSize)
+    if (!stream_ || fvf_ == 0 || streamStride_ < vertexSize)
         return false;
-    glBindVertexArray(streamArray_->Name());
-    if (streamDirty_) {
-        glBindBuffer(GL_ARRAY_BUFFER, streamBuffer_->Name());
+    GlStreamArray& stream = *stream_;
+    if (!stream.Array)
+        stream.Array = MakeGlObject(context_, GlKind::VertexArray);
+    BindVertexArray(stream.Array);
+    if (stream.Fvf != fvf_ || stream.Stride != streamStride_) {
+        glBindBuffer(GL_ARRAY_BUFFER, stream.Buffer->Name());
         PointAttributes(static_cast<GLsizei>(streamStride_), normal, texCoord);
         glBindBuffer(GL_ARRAY_BUFFER, 0);
-        streamDirty_ = false;
+        stream.Fvf = fvf_;
+        stream.Stride = streamStride_;
     }
     return true;
 }
@@ -816,79 +943,81 @@ HRESULT GlDevice::DrawPrimitive(DWORD primitiveType, UINT startVertex, UINT prim
     if (lastEnd > streamLength_)
         return D3DERR_INVALIDCALL;
     ApplyDrawState();
-    glBindVertexArray(streamArray_->Name());
     glDrawArrays(mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices));
-    glBindVertexArray(0);
     return D3D_OK;
 }
 
-HRESULT GlDevice::DrawIndexed(GLuint vertexArray, std::uint32_t first, std::uint32_t count)
+HRESULT GlDevice::DrawIndexed(const GlObjectPtr& vertexArray, std::uint32_t first, std::uint32_t count)
 {
     if (!context_->Use())
         return D3DERR_DEVICELOST;
     ApplyDrawState();
-    glBindVertexArray(vertexArray);
+    BindVertexArray(vertexArray);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
                    reinterpret_cast<const void*>(static_cast<std::uintptr_t>(first) * sizeof(std::uint32_t)));
-    glBindVertexArray(0);
     return D3D_OK;
 }
 
 // ---- text ------------------------------------------------------------------------------------
 
-const GlDevice::TextLine* GlDevice::TextLineFor(const std::shared_ptr<TtfFace>& face, const std::string& line)
-{
-    const auto key = std::make_pair(face->Id(), line);
-    auto found = textLines_.find(key);
-    if (found != textLines_.end()) {
-        found->second.LastUse = ++textClock_;
-        return &found->second;
-    }
-    if (textLines_.size() >= TextLinesKept) {
-        auto oldest = std::min_element(textLines_.begin(), textLines_.end(), [](const auto& a, const auto& b) {
-            return a.second.LastUse < b.second.LastUse;
-        });
-        textLines_.erase(oldest);
-    }
-    // Glyph coverage only: the ink colour is applied when the line is drawn.
-    SDL_Surface* rendered = TTF_RenderUTF8_Blended(face->Font(), line.c_str(), SDL_Color{255, 255, 255, 255});
-    if (rendered == nullptr)
-        return nullptr;
-    SDL_Surface* surface = SDL_ConvertSurfaceFormat(rendered, SDL_PIXELFORMAT_ARGB8888, 0);
-    SDL_FreeSurface(rendered);
-    if (surface == nullptr)
-        return nullptr;
-    const int width = std::min(surface->w, static_cast<int>(maxTextureSize_));
-    const int height = std::min(surface->h, static_cast<int>(maxTextureSize_));
-    std::vector<std::uint8_t> coverage(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    SDL_LockSurface(surface);
-    for (int y = 0; y < height; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(surface->pixels) +
-                                                                 static_cast<std::ptrdiff_t>(y) * surface->pitch);
-        for (int x = 0; x < width; ++x)
-            coverage[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] =
-                static_cast<std::uint8_t>(row[x] >> 24);
-    }
-    SDL_UnlockSurface(surface);
-    SDL_FreeSurface(surface);
+namespace {
 
-    TextLine entry;
-    entry.Texture = MakeGlObject(context_, GlKind::Texture);
-    entry.Width = width;
-    entry.Height = height;
-    entry.LastUse = ++textClock_;
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, entry.Texture->Name());
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, width, height, 0, GL_RED, GL_UNSIGNED_BYTE, coverage.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    return &textLines_.emplace(key, std::move(entry)).first->second;
+// The next character of UTF-8 text from at; a malformed sequence reads as U+FFFD a byte at a time.
+char32_t NextCharacter(std::string_view text, std::size_t& at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    int length = 0;
+    char32_t c = 0;
+    if (lead < 0x80) {
+        ++at;
+        return lead;
+    }
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        c = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        c = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        c = lead & 0x07;
+    }
+    bool valid = length > 0 && at + static_cast<std::size_t>(length) <= text.size();
+    for (int k = 1; valid && k < length; ++k) {
+        const unsigned char next = byte(at + static_cast<std::size_t>(k));
+        valid = (next & 0xC0) == 0x80;
+        c = (c << 6) | (next & 0x3F);
+    }
+    if (!valid || c > 0x10FFFF) {
+        ++at;
+        return 0xFFFD;
+    }
+    at += static_cast<std::size_t>(length);
+    return c;
+}
+
+} // namespace
+
+GlyphAtlas& GlDevice::AtlasFor(const std::shared_ptr<TtfFace>& face)
+{
+    for (const auto& atlas : atlases_)
+        if (atlas->FaceId() == face->Id())
+            return *atlas;
+    atlases_.push_back(std::make_unique<GlyphAtlas>(context_, face, static_cast<int>(maxTextureSize_)));
+    gl_.TextureName = ~0u; // the atlas bound its texture
+    return *atlases_.back();
+}
+
+// Draws count glyphs with the boxes the text program holds, after handing it textBoxes_ and
+// textSources_ when upload is set.
+void GlDevice::DrawGlyphs(int count, bool upload)
+{
+    if (upload) {
+        glUniform4fv(text_.Boxes, count, &textBoxes_[0][0]);
+        glUniform4fv(text_.Sources, count, &textSources_[0][0]);
+    }
+    glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, count);
 }
 
 HRESULT GlDevice::DrawText(const std::shared_ptr<TtfFace>& face, const std::string& text, const RECT& rect,
@@ -898,80 +1027,137 @@ HRESULT GlDevice::DrawText(const std::shared_ptr<TtfFace>& face, const std::stri
         return D3DERR_INVALIDCALL;
     if (!context_->Use())
         return D3DERR_DEVICELOST;
-
-    // Lines break at line feeds (a carriage return before one is dropped) unless asked not to.
-    std::vector<std::string> lines;
-    if ((format & DT_SINGLELINE) != 0) {
-        lines.push_back(text);
-    } else {
-        std::size_t start = 0;
-        while (true) {
-            const std::size_t end = text.find('\n', start);
-            std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            lines.push_back(std::move(line));
-            if (end == std::string::npos)
-                break;
-            start = end + 1;
-        }
-    }
-
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_[back_]->Name());
-    glViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glEnable(GL_BLEND);
-    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
     const bool clip = (format & DT_NOCLIP) == 0;
+    GLint box[4] = {0, 0, 0, 0};
     if (clip) {
         const int left = std::clamp(rect.left, 0, static_cast<int>(width_));
         const int right = std::clamp(rect.right, 0, static_cast<int>(width_));
         const int top = std::clamp(rect.top, 0, static_cast<int>(height_));
         const int bottom = std::clamp(rect.bottom, 0, static_cast<int>(height_));
-        if (right <= left || bottom <= top) {
-            glDisable(GL_BLEND);
+        if (right <= left || bottom <= top)
             return D3D_OK;
-        }
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(left, static_cast<int>(height_) - bottom, right - left, bottom - top);
-    } else {
-        glDisable(GL_SCISSOR_TEST);
+        box[0] = left;
+        box[1] = static_cast<int>(height_) - bottom;
+        box[2] = right - left;
+        box[3] = bottom - top;
     }
-    glUseProgram(text_.Program->Name());
-    float ink[4];
-    ColourOf(colour, ink);
-    glUniform4f(text_.Ink, ink[0], ink[1], ink[2], ink[3]);
-    glUniform2f(text_.Target, static_cast<float>(width_), static_cast<float>(height_));
-    glBindSampler(0, 0);
-    glBindVertexArray(textArray_->Name());
+    GlyphAtlas& atlas = AtlasFor(face);
 
-    const int lineSkip = face->LineSkip();
+    BindFramebuffer(framebuffer_[back_]->Name());
+    SetViewport(static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
+    Switch(GL_DEPTH_TEST, gl_.DepthTest, false);
+    Switch(GL_CULL_FACE, gl_.CullFace, false);
+    if (gl_.PolygonMode != GL_FILL) {
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        gl_.PolygonMode = GL_FILL;
+    }
+    Switch(GL_BLEND, gl_.Blend, true);
+    Switch(GL_SCISSOR_TEST, gl_.Scissor, clip);
+    if (clip && std::memcmp(box, gl_.ScissorBox, sizeof box) != 0) {
+        glScissor(box[0], box[1], box[2], box[3]);
+        std::memcpy(gl_.ScissorBox, box, sizeof box);
+    }
+    UseProgram(text_.Program);
+    BindVertexArray(textArray_);
+    BindSampler(textSampler_);
+    if (!inkKnown_ || inkUniform_ != colour) {
+        float ink[4];
+        ColourOf(colour, ink);
+        glUniform4f(text_.Ink, ink[0], ink[1], ink[2], ink[3]);
+        inkUniform_ = colour;
+        inkKnown_ = true;
+    }
+
+    // The same text in the same place as the batch the program holds: draw it again.
+    TextBatchMemo& memo = textMemo_;
+    if (memo.Glyphs >= 0 && memo.Face == face->Id() && memo.Generation == atlas.Generation() &&
+        memo.Format == format && memo.Rect.left == rect.left && memo.Rect.top == rect.top &&
+        memo.Rect.right == rect.right && memo.Rect.bottom == rect.bottom && memo.Text == text) {
+        BindTexture(atlas.Texture());
+        if (memo.Glyphs > 0)
+            DrawGlyphs(memo.Glyphs, false);
+        return D3D_OK;
+    }
+
+    // Lines break at line feeds (a carriage return before one is dropped) unless asked not to.
+    const std::string_view all(text);
+    int count = 0;
+    int batches = 0;
+    int held = 0; // glyphs of the last batch handed to the program
+    const auto flush = [&] {
+        if (count == 0)
+            return;
+        if (atlas.Sync())
+            gl_.TextureName = ~0u; // the atlas bound its texture to hand it the new glyphs
+        BindTexture(atlas.Texture());
+        for (int i = 0; i < count; ++i) {
+            textSources_[i][0] /= static_cast<float>(atlas.Width());
+            textSources_[i][1] /= static_cast<float>(atlas.Height());
+            textSources_[i][2] /= static_cast<float>(atlas.Width());
+            textSources_[i][3] /= static_cast<float>(atlas.Height());
+        }
+        DrawGlyphs(count, true);
+        held = count;
+        count = 0;
+        ++batches;
+    };
+    const int lineSkip = atlas.LineSkip();
     int top = rect.top;
-    for (const std::string& line : lines) {
+    std::size_t start = 0;
+    while (start <= all.size()) {
+        std::size_t end = (format & DT_SINGLELINE) != 0 ? std::string_view::npos : all.find('\n', start);
+        std::string_view line = all.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        if (end != std::string_view::npos && !line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
         if (clip && top >= rect.bottom)
             break;
-        if (!line.empty()) {
-            if (const TextLine* drawn = TextLineFor(face, line)) {
-                int left = rect.left;
-                if ((format & DT_CENTER) != 0)
-                    left = rect.left + (rect.right - rect.left - drawn->Width) / 2;
-                else if ((format & DT_RIGHT) != 0)
-                    left = rect.right - drawn->Width;
-                glUseProgram(text_.Program->Name());
-                glActiveTexture(GL_TEXTURE0);
-                glBindTexture(GL_TEXTURE_2D, drawn->Texture->Name());
-                glUniform4f(text_.Box, static_cast<float>(left), static_cast<float>(top),
-                            static_cast<float>(drawn->Width), static_cast<float>(drawn->Height));
-                glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        int left = rect.left;
+        if ((format & (DT_CENTER | DT_RIGHT)) != 0) {
+            int width = 0;
+            char32_t previous = 0;
+            for (std::size_t at = 0; at < line.size();) {
+                const char32_t c = NextCharacter(line, at);
+                width += (previous != 0 ? atlas.Kerning(previous, c) : 0) + atlas.Find(c).Advance;
+                previous = c;
             }
+            left = (format & DT_CENTER) != 0 ? rect.left + (rect.right - rect.left - width) / 2 : rect.right - width;
+        }
+        int pen = left;
+        char32_t previous = 0;
+        for (std::size_t at = 0; at < line.size();) {
+            const char32_t c = NextCharacter(line, at);
+            if (previous != 0)
+                pen += atlas.Kerning(previous, c);
+            const GlyphAtlas::Glyph& glyph = atlas.Find(c);
+            if (glyph.Width > 0) {
+                if (count == TextInstances)
+                    flush();
+                float* b = textBoxes_[count];
+                float* source = textSources_[count];
+                b[0] = static_cast<float>(pen + glyph.Left);
+                b[1] = static_cast<float>(top);
+                b[2] = static_cast<float>(glyph.Width);
+                b[3] = static_cast<float>(glyph.Height);
+                source[0] = static_cast<float>(glyph.X);
+                source[1] = static_cast<float>(glyph.Y);
+                source[2] = static_cast<float>(glyph.X + glyph.Width);
+                source[3] = static_cast<float>(glyph.Y + glyph.Height);
+                ++count;
+            }
+            pen += glyph.Advance;
+            previous = c;
         }
         top += lineSkip;
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
     }
-    glBindVertexArray(0);
-    glDisable(GL_SCISSOR_TEST);
-    glDisable(GL_BLEND);
+    flush();
+    memo.Glyphs = batches <= 1 ? held : -1;
+    memo.Face = face->Id();
+    memo.Generation = atlas.Generation();
+    memo.Format = format;
+    memo.Rect = rect;
+    memo.Text = text;
     return D3D_OK;
 }

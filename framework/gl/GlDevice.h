@@ -8,12 +8,19 @@
 // Render states honoured: Z enable (7), Z write enable (14), fill mode (8), cull mode (22),
 // lighting (137), ambient (139); others are accepted and have no effect. Texture stage 0's
 // magnification, minification and mip filters are honoured; other stages are accepted.
+//
+// A frame costs the driver as little as the calls allow: the device remembers what it last set
+// in the OpenGL context and sets only what differs, uploads the scene program's values only
+// when they change, and reads every vertex buffer through a vertex array of its own, so that a
+// draw call of the world's batches is a texture bind, a vertex array bind and the draw. Text
+// comes from a glyph atlas per font face (GlyphAtlas), drawn instanced in one call a line.
 #pragma once
 
 #include "framework/Device.h"
 #include "framework/gl/Fonts.h"
 #include "framework/gl/GlObjects.h"
 #include "framework/gl/GlShaders.h"
+#include "framework/gl/GlyphAtlas.h"
 #include "framework/gl/XMeshFiles.h"
 #include "framework/sdl/SdlPlatform.h"
 
@@ -47,6 +54,15 @@ private:
     UINT width_;
     UINT height_;
     UINT levels_;
+};
+
+// A vertex buffer's vertex array: made at the buffer's first draw, pointed at the buffer in the
+// vertex format and stride of that draw, and pointed again only when those change.
+struct GlStreamArray {
+    GlObjectPtr Buffer;
+    GlObjectPtr Array;
+    DWORD Fvf = 0;
+    UINT Stride = 0;
 };
 
 class GlDevice final : public IDirect3DDevice8 {
@@ -83,7 +99,7 @@ public:
     HRESULT CreateTexture(const void* rgba, UINT width, UINT height, UINT pitch, TexturePtr& out);
     HRESULT CreateMesh(const MeshGeometry& geometry, MeshPtr& out);
     // Draws count indices from first of a mesh's vertex array with the current state.
-    HRESULT DrawIndexed(GLuint vertexArray, std::uint32_t first, std::uint32_t count);
+    HRESULT DrawIndexed(const GlObjectPtr& vertexArray, std::uint32_t first, std::uint32_t count);
     // Draws text into the back buffer (DrawText of the helper library's fonts).
     HRESULT DrawText(const std::shared_ptr<TtfFace>& face, const std::string& text, const RECT& rect, DWORD format,
                      D3DCOLOR colour);
@@ -101,18 +117,48 @@ private:
     void UploadSceneUniforms();
     void UpdateSampler();
     bool PrepareStream(UINT& vertexSize);
+    GlyphAtlas& AtlasFor(const std::shared_ptr<TtfFace>& face);
+    void DrawGlyphs(int count, bool upload);
+
+    // ---- what the context holds, as the device last set it ----
+    void BindFramebuffer(GLuint framebuffer);
+    void SetViewport(GLsizei width, GLsizei height);
+    void Switch(GLenum capability, int& known, bool on);
+    void UseProgram(const GlObjectPtr& program);
+    void BindVertexArray(const GlObjectPtr& array);
+    void BindTexture(const GlObjectPtr& texture);
+    void BindSampler(const GlObjectPtr& sampler);
+    struct GlState {
+        GLuint Framebuffer = ~0u;
+        GLsizei ViewportWidth = -1;
+        GLsizei ViewportHeight = -1;
+        int DepthTest = -1; // -1 unknown, 0 off, 1 on
+        int DepthMask = -1;
+        int CullFace = -1;
+        int Blend = -1;
+        int Scissor = -1;
+        GLint ScissorBox[4] = {-1, -1, -1, -1};
+        GLenum FrontFace = 0;
+        GLenum PolygonMode = 0;
+        float ClearColour[4] = {-1, -1, -1, -1};
+        double ClearDepth = -1;
+        // Bound objects by name (~0: unknown), kept alive while bound so that their names
+        // cannot be reused meanwhile.
+        GLuint ProgramName = ~0u;
+        GLuint VertexArrayName = ~0u;
+        GLuint TextureName = ~0u;
+        GLuint SamplerName = ~0u;
+        GlObjectPtr Program;
+        GlObjectPtr VertexArray;
+        GlObjectPtr Texture;
+        GlObjectPtr Sampler;
+    };
+    GlState gl_;
 
     struct LightSlot {
         D3DLIGHT8 Light{};
         bool Enabled = false;
     };
-    struct TextLine {
-        GlObjectPtr Texture;
-        int Width = 0;
-        int Height = 0;
-        std::uint64_t LastUse = 0;
-    };
-    const TextLine* TextLineFor(const std::shared_ptr<TtfFace>& face, const std::string& line);
 
     std::shared_ptr<SdlGlContext> context_;
     std::shared_ptr<SdlWindowNative> window_;
@@ -122,6 +168,8 @@ private:
     UINT height_ = 0;
     bool hasDepth_ = false;
     UINT maxTextureSize_ = 0;
+    int drawableWidth_ = -1; // the window's size at the last Present
+    int drawableHeight_ = -1;
 
     GlObjectPtr colour_[2];
     GlObjectPtr framebuffer_[2];
@@ -130,10 +178,10 @@ private:
 
     SceneProgram scene_;
     TextProgram text_;
-    GlObjectPtr streamArray_;
     GlObjectPtr textArray_;
     GlObjectPtr textCorners_;
     GlObjectPtr sampler_;
+    GlObjectPtr textSampler_;
 
     // Direct3D state
     bool inScene_ = false;
@@ -153,15 +201,31 @@ private:
     DWORD mipFilter_ = 0;
     GlObjectPtr texture_;
     DWORD fvf_ = 0;
-    GlObjectPtr streamBuffer_;
+    std::shared_ptr<GlStreamArray> stream_;
     UINT streamLength_ = 0;
     UINT streamStride_ = 0;
 
-    bool transformsDirty_ = true;
-    bool lightingDirty_ = true;
+    // What the scene program holds differs from the Direct3D state above.
+    bool viewProjectionDirty_ = true;
+    bool worldDirty_ = true;
+    bool materialDirty_ = true;
+    bool lightsDirty_ = true;
     bool samplerDirty_ = true;
-    bool streamDirty_ = true;
+    int texturedUniform_ = -1; // the program's "textured" switch: -1 unknown
+    int lightingUniform_ = -1;
 
-    std::map<std::pair<std::uint64_t, std::string>, TextLine> textLines_;
-    std::uint64_t textClock_ = 0;
+    // Text: an atlas per face, and the last line batch the text program holds.
+    std::vector<std::unique_ptr<GlyphAtlas>> atlases_;
+    struct TextBatchMemo {
+        std::uint64_t Face = 0;
+        int Generation = -1;
+        std::string Text;
+        RECT Rect{};
+        DWORD Format = 0;
+        int Glyphs = -1; // -1: the program holds no batch that a draw could repeat
+    } textMemo_;
+    D3DCOLOR inkUniform_ = 0;
+    bool inkKnown_ = false;
+    float textBoxes_[TextInstances][4] = {};
+    float textSources_[TextInstances][4] = {};
 };

@@ -145,6 +145,7 @@ GlReference::GlReference(GlDevice& device, const std::vector<Batch>& batches, st
     shown_[0] = (drawableWidth - shown_[2]) / 2;
     shown_[1] = (drawableHeight - shown_[3]) / 2;
     sameSize_ = shown_[2] == static_cast<int>(device.width_) && shown_[3] == static_cast<int>(device.height_);
+    device.ForgetGlState(); // the set-up bound objects of its own
     ready_ = glGetError() == GL_NO_ERROR;
     if (!ready_)
         error = "the graphics driver refused the reference's set-up";

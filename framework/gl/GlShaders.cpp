@@ -151,18 +151,21 @@ void main()
 }
 )";
 
-// A box of the back buffer in pixels (left, top, width, height; y down), drawn as a triangle
-// strip over the corners (0, 0) to (1, 1).
+// Glyph boxes of the back buffer in pixels (left, top, width, height; y down), each drawn as a
+// triangle strip over the corners (0, 0) to (1, 1) with its rectangle of the atlas.
 const char* const TextVertexShader = R"(#version 330 core
 layout(location = 0) in vec2 Corner;
-uniform vec4 Box;
+uniform vec4 Boxes[64];
+uniform vec4 Sources[64];
 uniform vec2 Target;
 out vec2 UV;
 
 void main()
 {
-    vec2 pixel = Box.xy + Corner * Box.zw;
-    UV = Corner;
+    vec4 box = Boxes[gl_InstanceID];
+    vec4 source = Sources[gl_InstanceID];
+    vec2 pixel = box.xy + Corner * box.zw;
+    UV = mix(source.xy, source.zw, Corner);
     gl_Position = vec4(pixel.x / Target.x * 2.0 - 1.0, 1.0 - pixel.y / Target.y * 2.0, 0.0, 1.0);
 }
 )";
@@ -259,7 +262,8 @@ bool BuildTextProgram(const std::shared_ptr<SdlGlContext>& context, TextProgram&
     if (!Link(context, out.Program, TextVertexShader, TextFragmentShader, error))
         return false;
     const GLuint p = out.Program->Name();
-    out.Box = glGetUniformLocation(p, "Box");
+    out.Boxes = glGetUniformLocation(p, "Boxes");
+    out.Sources = glGetUniformLocation(p, "Sources");
     out.Target = glGetUniformLocation(p, "Target");
     out.Ink = glGetUniformLocation(p, "Ink");
     out.Glyphs = glGetUniformLocation(p, "Glyphs");

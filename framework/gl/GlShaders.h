@@ -37,9 +37,14 @@ struct SceneProgram {
     GLint Texture = -1;
 };
 
+// Glyphs drawn instanced from an atlas: instance i covers Boxes[i] (left, top, width, height in
+// back buffer pixels, y down) with the atlas rectangle Sources[i] (u0, v0, u1, v1).
+inline constexpr int TextInstances = 64;
+
 struct TextProgram {
     GlObjectPtr Program;
-    GLint Box = -1;
+    GLint Boxes = -1;
+    GLint Sources = -1;
     GLint Target = -1;
     GLint Ink = -1;
     GLint Glyphs = -1;
