@@ -47,6 +47,7 @@ struct Report {
     double DeviceMs = 0;
     double MapMs = 0;
     double SceneMs = 0; // the model, the spawn and the render state
+    double StartUpProcessorMs = 0; // processor time of all threads and the model's reader
     double TexturesMs = 0;
     double ModelMs = 0;
     std::size_t RouteFrames = 0;

@@ -639,7 +639,42 @@ HRESULT GlDevice::CreateTexture(const void* rgba, UINT width, UINT height, UINT 
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, rgba);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glGenerateMipmap(GL_TEXTURE_2D);
+    // The mip levels are worked out here rather than by glGenerateMipmap: a software driver
+    // draws them with shaders it must first compile, which made the first texture of a run cost
+    // a few hundred milliseconds. Each level averages 2 x 2 texels of the one above (rounded;
+    // the last row or column of an odd size is left out).
+    std::vector<std::uint8_t> above;
+    std::vector<std::uint8_t> below;
+    const auto* source = static_cast<const std::uint8_t*>(rgba);
+    std::size_t sourcePitch = pitch;
+    UINT w = width;
+    UINT h = height;
+    for (UINT level = 1; level < MipLevels(width, height); ++level) {
+        const UINT nextW = std::max(1u, w / 2);
+        const UINT nextH = std::max(1u, h / 2);
+        below.resize(static_cast<std::size_t>(nextW) * nextH * 4);
+        for (UINT y = 0; y < nextH; ++y) {
+            const std::uint8_t* row0 = source + static_cast<std::size_t>(std::min(2 * y, h - 1)) * sourcePitch;
+            const std::uint8_t* row1 = source + static_cast<std::size_t>(std::min(2 * y + 1, h - 1)) * sourcePitch;
+            std::uint8_t* texel = below.data() + static_cast<std::size_t>(y) * nextW * 4;
+            for (UINT x = 0; x < nextW; ++x) {
+                const std::size_t x0 = static_cast<std::size_t>(std::min(2 * x, w - 1)) * 4;
+                const std::size_t x1 = static_cast<std::size_t>(std::min(2 * x + 1, w - 1)) * 4;
+                for (int c = 0; c < 4; ++c)
+                    texel[x * 4 + static_cast<UINT>(c)] = static_cast<std::uint8_t>(
+                        (row0[x0 + static_cast<std::size_t>(c)] + row0[x1 + static_cast<std::size_t>(c)] +
+                         row1[x0 + static_cast<std::size_t>(c)] + row1[x1 + static_cast<std::size_t>(c)] + 2) /
+                        4);
+            }
+        }
+        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, static_cast<GLsizei>(nextW),
+                     static_cast<GLsizei>(nextH), 0, GL_RGBA, GL_UNSIGNED_BYTE, below.data());
+        above.swap(below);
+        source = above.data();
+        sourcePitch = static_cast<std::size_t>(nextW) * 4;
+        w = nextW;
+        h = nextH;
+    }
     glBindTexture(GL_TEXTURE_2D, 0);
     ForgetGlState();
     const GLenum error = glGetError();
