@@ -236,7 +236,10 @@ HRESULT GlDevice::Build(D3DPRESENT_PARAMETERS& params)
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
 
     std::string error;
-    if (!BuildSceneProgram(context_, scene_, error) || !BuildTextProgram(context_, text_, error)) {
+    // The scene program for the state a device starts with; it says itself what went wrong.
+    if (!SelectSceneProgram())
+        return D3DERR_NOTAVAILABLE;
+    if (!BuildTextProgram(context_, text_, error)) {
         std::fprintf(stderr, "OpenGL device: %s\n", error.c_str());
         return D3DERR_NOTAVAILABLE;
     }
@@ -260,8 +263,6 @@ HRESULT GlDevice::Build(D3DPRESENT_PARAMETERS& params)
     // Direct3D's depth range is 0 to 1; keep it where the driver can, else remap in the shader.
     if (context_->HasClipControl())
         glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
-    glUseProgram(scene_.Program->Name());
-    glUniform1i(scene_.RemapDepth, context_->HasClipControl() ? 0 : 1);
     glUseProgram(text_.Program->Name());
     glUniform2f(text_.Target, static_cast<float>(width_), static_cast<float>(height_));
     glUseProgram(0);
@@ -476,7 +477,7 @@ HRESULT GlDevice::SetTransform(DWORD state, const D3DMATRIX& matrix)
     }
     if (std::memcmp(held, &matrix, sizeof matrix) != 0) {
         *held = matrix;
-        (state == D3DTS_WORLD ? worldDirty_ : viewProjectionDirty_) = true;
+        ++(state == D3DTS_WORLD ? worldVersion_ : viewProjectionVersion_);
     }
     return D3D_OK;
 }
@@ -488,9 +489,12 @@ HRESULT GlDevice::SetRenderState(DWORD state, DWORD value)
     case D3DRS_ZWRITEENABLE: zWrite_ = value; break;
     case D3DRS_FILLMODE: fillMode_ = value; break;
     case D3DRS_CULLMODE: cullMode_ = value; break;
-    case D3DRS_LIGHTING: lighting_ = value; break;
+    case D3DRS_LIGHTING:
+        variantDirty_ = variantDirty_ || (lighting_ != 0) != (value != 0);
+        lighting_ = value;
+        break;
     case D3DRS_AMBIENT:
-        materialDirty_ = materialDirty_ || ambient_ != value;
+        materialVersion_ += ambient_ != value ? 1 : 0;
         ambient_ = value;
         break;
     default: break;
@@ -518,7 +522,7 @@ HRESULT GlDevice::SetMaterial(const D3DMATERIAL8& material)
 {
     if (std::memcmp(&material_, &material, sizeof material) != 0) {
         material_ = material;
-        materialDirty_ = true;
+        ++materialVersion_;
     }
     return D3D_OK;
 }
@@ -533,8 +537,9 @@ HRESULT GlDevice::SetLight(DWORD index, const D3DLIGHT8& light)
         return D3DERR_INVALIDCALL;
     LightSlot& slot = lights_[index];
     if (std::memcmp(&slot.Light, &light, sizeof light) != 0) {
+        variantDirty_ = variantDirty_ || (slot.Enabled && slot.Light.Type != light.Type);
         slot.Light = light;
-        lightsDirty_ = lightsDirty_ || slot.Enabled;
+        lightsVersion_ += slot.Enabled ? 1 : 0;
     }
     return D3D_OK;
 }
@@ -551,7 +556,10 @@ HRESULT GlDevice::LightEnable(DWORD index, BOOL enable)
         fresh.Light.Direction = {0, 0, 1};
         slot = lights_.emplace(index, fresh).first;
     }
-    lightsDirty_ = lightsDirty_ || slot->second.Enabled != (enable != 0);
+    if (slot->second.Enabled != (enable != 0)) {
+        ++lightsVersion_;
+        variantDirty_ = true;
+    }
     slot->second.Enabled = enable != 0;
     return D3D_OK;
 }
@@ -562,6 +570,7 @@ HRESULT GlDevice::SetTexture(DWORD stage, IDirect3DTexture8* texture)
         return D3DERR_INVALIDCALL;
     if (stage != 0)
         return D3D_OK;
+    const bool had = texture_ != nullptr;
     if (texture == nullptr) {
         texture_.reset();
     } else {
@@ -570,6 +579,7 @@ HRESULT GlDevice::SetTexture(DWORD stage, IDirect3DTexture8* texture)
             return D3DERR_INVALIDCALL;
         texture_ = gl->Object();
     }
+    variantDirty_ = variantDirty_ || had != (texture_ != nullptr);
     return D3D_OK;
 }
 
@@ -811,45 +821,65 @@ void GlDevice::UpdateSampler()
     samplerDirty_ = false;
 }
 
-// Hands the scene program what changed since the last draw; the program keeps the rest.
+// The scene program for the current lighting switch, texture and enabled lights: made the first
+// time a draw needs that variant. False when the driver cannot build it.
+bool GlDevice::SelectSceneProgram()
+{
+    SceneVariant variant;
+    variant.Lighting = lighting_ != 0;
+    variant.Textured = texture_ != nullptr;
+    if (variant.Lighting)
+        for (const auto& [index, slot] : lights_)
+            if (slot.Enabled && variant.LightCount < MaxActiveLights)
+                variant.LightTypes[static_cast<std::size_t>(variant.LightCount++)] = slot.Light.Type;
+    auto found = scenePrograms_.find(variant.Key());
+    if (found == scenePrograms_.end()) {
+        auto use = std::make_unique<SceneUse>();
+        std::string error;
+        if (!BuildSceneProgram(context_, variant, use->Program, error)) {
+            std::fprintf(stderr, "OpenGL device: %s\n", error.c_str());
+            return false;
+        }
+        glUseProgram(use->Program.Program->Name());
+        glUniform1i(use->Program.RemapDepth, context_->HasClipControl() ? 0 : 1);
+        gl_.ProgramName = ~0u;
+        found = scenePrograms_.emplace(variant.Key(), std::move(use)).first;
+    }
+    scene_ = found->second.get();
+    variantDirty_ = false;
+    return true;
+}
+
+// Hands the scene program what changed since it last drew; the program keeps the rest.
 void GlDevice::UploadSceneUniforms()
 {
-    if (worldDirty_) {
+    SceneUse& use = *scene_;
+    const SceneProgram& program = use.Program;
+    if (use.World != worldVersion_) {
         const glm::mat4 world = ToGlm(world_);
         const glm::mat3 linear(world);
         const glm::mat3 normal = std::fabs(glm::determinant(linear)) > 1e-12f ? glm::transpose(glm::inverse(linear)) : linear;
-        glUniformMatrix4fv(scene_.World, 1, GL_FALSE, glm::value_ptr(world));
-        glUniformMatrix3fv(scene_.NormalMatrix, 1, GL_FALSE, glm::value_ptr(normal));
-        worldDirty_ = false;
+        glUniformMatrix4fv(program.World, 1, GL_FALSE, glm::value_ptr(world));
+        glUniformMatrix3fv(program.NormalMatrix, 1, GL_FALSE, glm::value_ptr(normal));
+        use.World = worldVersion_;
     }
-    if (viewProjectionDirty_) {
+    if (use.ViewProjection != viewProjectionVersion_) {
         const glm::mat4 viewProjection = ToGlm(projection_) * ToGlm(view_);
-        glUniformMatrix4fv(scene_.ViewProjection, 1, GL_FALSE, glm::value_ptr(viewProjection));
-        viewProjectionDirty_ = false;
+        glUniformMatrix4fv(program.ViewProjection, 1, GL_FALSE, glm::value_ptr(viewProjection));
+        use.ViewProjection = viewProjectionVersion_;
     }
-    const int textured = texture_ ? 1 : 0;
-    if (texturedUniform_ != textured) {
-        glUniform1i(scene_.Textured, textured);
-        texturedUniform_ = textured;
-    }
-    const int lighting = lighting_ != 0 ? 1 : 0;
-    if (lightingUniform_ != lighting) {
-        glUniform1i(scene_.Lighting, lighting);
-        lightingUniform_ = lighting;
-    }
-    if (materialDirty_) {
+    if (use.Material != materialVersion_) {
         float ambient[4];
         ColourOf(ambient_, ambient);
-        glUniform3f(scene_.GlobalAmbient, ambient[0], ambient[1], ambient[2]);
-        glUniform4f(scene_.MaterialDiffuse, material_.Diffuse.r, material_.Diffuse.g, material_.Diffuse.b,
+        glUniform3f(program.GlobalAmbient, ambient[0], ambient[1], ambient[2]);
+        glUniform4f(program.MaterialDiffuse, material_.Diffuse.r, material_.Diffuse.g, material_.Diffuse.b,
                     material_.Diffuse.a);
-        glUniform3f(scene_.MaterialAmbient, material_.Ambient.r, material_.Ambient.g, material_.Ambient.b);
-        glUniform3f(scene_.MaterialEmissive, material_.Emissive.r, material_.Emissive.g, material_.Emissive.b);
-        materialDirty_ = false;
+        glUniform3f(program.MaterialAmbient, material_.Ambient.r, material_.Ambient.g, material_.Ambient.b);
+        glUniform3f(program.MaterialEmissive, material_.Emissive.r, material_.Emissive.g, material_.Emissive.b);
+        use.Material = materialVersion_;
     }
-    if (!lightsDirty_)
+    if (use.Lights == lightsVersion_)
         return;
-    GLint types[MaxActiveLights] = {};
     float positions[MaxActiveLights][3] = {};
     float directions[MaxActiveLights][3] = {};
     float diffuse[MaxActiveLights][3] = {};
@@ -863,7 +893,6 @@ void GlDevice::UploadSceneUniforms()
         const D3DLIGHT8& light = slot.Light;
         const float length = std::sqrt(light.Direction.x * light.Direction.x + light.Direction.y * light.Direction.y +
                                        light.Direction.z * light.Direction.z);
-        types[count] = static_cast<GLint>(light.Type);
         positions[count][0] = light.Position.x;
         positions[count][1] = light.Position.y;
         positions[count][2] = light.Position.z;
@@ -887,18 +916,16 @@ void GlDevice::UploadSceneUniforms()
         spot[count][2] = light.Falloff;
         ++count;
     }
-    glUniform1i(scene_.LightCount, count);
-    glUniform1iv(scene_.LightType, MaxActiveLights, types);
-    glUniform3fv(scene_.LightPosition, MaxActiveLights, &positions[0][0]);
-    glUniform3fv(scene_.LightDirection, MaxActiveLights, &directions[0][0]);
-    glUniform3fv(scene_.LightDiffuse, MaxActiveLights, &diffuse[0][0]);
-    glUniform3fv(scene_.LightAmbient, MaxActiveLights, &ambients[0][0]);
-    glUniform4fv(scene_.LightAttenuation, MaxActiveLights, &attenuation[0][0]);
-    glUniform3fv(scene_.LightSpot, MaxActiveLights, &spot[0][0]);
-    lightsDirty_ = false;
+    glUniform3fv(program.LightPosition, MaxActiveLights, &positions[0][0]);
+    glUniform3fv(program.LightDirection, MaxActiveLights, &directions[0][0]);
+    glUniform3fv(program.LightDiffuse, MaxActiveLights, &diffuse[0][0]);
+    glUniform3fv(program.LightAmbient, MaxActiveLights, &ambients[0][0]);
+    glUniform4fv(program.LightAttenuation, MaxActiveLights, &attenuation[0][0]);
+    glUniform3fv(program.LightSpot, MaxActiveLights, &spot[0][0]);
+    use.Lights = lightsVersion_;
 }
 
-void GlDevice::ApplyDrawState()
+bool GlDevice::ApplyDrawState()
 {
     BindFramebuffer(framebuffer_[back_]->Name());
     SetViewport(static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
@@ -923,12 +950,15 @@ void GlDevice::ApplyDrawState()
         glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
         gl_.PolygonMode = polygonMode;
     }
-    UseProgram(scene_.Program);
+    if (variantDirty_ && !SelectSceneProgram())
+        return false;
+    UseProgram(scene_->Program.Program);
     UploadSceneUniforms();
     BindTexture(texture_);
     if (samplerDirty_)
         UpdateSampler();
     BindSampler(sampler_);
+    return true;
 }
 
 bool GlDevice::PrepareStream(UINT& vertexSize)
@@ -977,7 +1007,8 @@ HRESULT GlDevice::DrawPrimitive(DWORD primitiveType, UINT startVertex, UINT prim
     const std::uint64_t lastEnd = (static_cast<std::uint64_t>(startVertex) + vertices - 1) * streamStride_ + vertexSize;
     if (lastEnd > streamLength_)
         return D3DERR_INVALIDCALL;
-    ApplyDrawState();
+    if (!ApplyDrawState())
+        return D3DERR_INVALIDCALL;
     glDrawArrays(mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices));
     return D3D_OK;
 }
@@ -986,7 +1017,8 @@ HRESULT GlDevice::DrawIndexed(const GlObjectPtr& vertexArray, std::uint32_t firs
 {
     if (!context_->Use())
         return D3DERR_DEVICELOST;
-    ApplyDrawState();
+    if (!ApplyDrawState())
+        return D3DERR_INVALIDCALL;
     BindVertexArray(vertexArray);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
                    reinterpret_cast<const void*>(static_cast<std::uintptr_t>(first) * sizeof(std::uint32_t)));

@@ -113,7 +113,8 @@ private:
     friend class GlReference;
     GlDevice() = default;
     HRESULT Build(D3DPRESENT_PARAMETERS& params);
-    void ApplyDrawState();
+    bool ApplyDrawState();
+    bool SelectSceneProgram();
     void UploadSceneUniforms();
     void UpdateSampler();
     bool PrepareStream(UINT& vertexSize);
@@ -176,7 +177,17 @@ private:
     GlObjectPtr depth_;
     int back_ = 0; // index of the back buffer; the other one is the front
 
-    SceneProgram scene_;
+    // A scene program per variant the draws have needed, with the versions of the values each
+    // holds; scene_ is the one the current state needs.
+    struct SceneUse {
+        SceneProgram Program;
+        std::uint64_t World = 0;
+        std::uint64_t ViewProjection = 0;
+        std::uint64_t Material = 0;
+        std::uint64_t Lights = 0;
+    };
+    std::map<std::uint32_t, std::unique_ptr<SceneUse>> scenePrograms_;
+    SceneUse* scene_ = nullptr;
     TextProgram text_;
     GlObjectPtr textArray_;
     GlObjectPtr textCorners_;
@@ -205,14 +216,14 @@ private:
     UINT streamLength_ = 0;
     UINT streamStride_ = 0;
 
-    // What the scene program holds differs from the Direct3D state above.
-    bool viewProjectionDirty_ = true;
-    bool worldDirty_ = true;
-    bool materialDirty_ = true;
-    bool lightsDirty_ = true;
+    // Versions of the values the scene programs take, raised when the Direct3D state above
+    // changes them; and whether the program variant may have to change.
+    std::uint64_t worldVersion_ = 1;
+    std::uint64_t viewProjectionVersion_ = 1;
+    std::uint64_t materialVersion_ = 1;
+    std::uint64_t lightsVersion_ = 1;
+    bool variantDirty_ = true;
     bool samplerDirty_ = true;
-    int texturedUniform_ = -1; // the program's "textured" switch: -1 unknown
-    int lightingUniform_ = -1;
 
     // Text: an atlas per face, and the last line batch the text program holds.
     std::vector<std::unique_ptr<GlyphAtlas>> atlases_;

@@ -10,8 +10,11 @@ namespace {
 //          + diffuse material x sum of (attenuation x spot x light diffuse x max(N.L, 0))
 // clamped to 0..1, alpha from the diffuse material. Normals are transformed by the inverse
 // transpose of the world matrix and not renormalised, as with D3DRS_NORMALIZENORMALS off.
-// Without lighting the vertex colour is white.
-const char* const SceneVertexShader = R"(#version 330 core
+// Without lighting the vertex colour is white. Each program is compiled for one variant (see
+// SceneVariant): LIGHTING and TEXTURED are constants, and ADD_LIGHTS calls AddLight once for each
+// enabled light with its slot and type written out, so that the compiler keeps only the code
+// those lights need and reads the light arrays at fixed places.
+const char* const SceneVertexShader = R"(
 layout(location = 0) in vec3 Position;
 layout(location = 1) in vec3 Normal;
 layout(location = 2) in vec2 TexCoord;
@@ -20,13 +23,10 @@ uniform mat4 World;
 uniform mat4 ViewProjection;
 uniform mat3 NormalMatrix;
 uniform bool RemapDepth;
-uniform bool Lighting;
 uniform vec3 GlobalAmbient;
 uniform vec4 MaterialDiffuse;
 uniform vec3 MaterialAmbient;
 uniform vec3 MaterialEmissive;
-uniform int LightCount;
-uniform int LightType[8];
 uniform vec3 LightPosition[8];
 uniform vec3 LightDirection[8];
 uniform vec3 LightDiffuse[8];
@@ -41,6 +41,35 @@ const int Point = 1;
 const int Spot = 2;
 const int Directional = 3;
 
+void AddLight(int i, int type, vec3 normal, vec3 world, inout vec3 ambient, inout vec3 diffuse)
+{
+    vec3 toLight;
+    float strength = 1.0;
+    if (type == Directional) {
+        toLight = -LightDirection[i];
+    } else {
+        vec3 offset = LightPosition[i] - world;
+        float distance = length(offset);
+        if (distance > LightAttenuation[i].w)
+            return;
+        toLight = distance > 0.0 ? offset / distance : vec3(0.0);
+        float denominator = LightAttenuation[i].x + LightAttenuation[i].y * distance
+                          + LightAttenuation[i].z * distance * distance;
+        strength = denominator > 1e-20 ? 1.0 / denominator : 1e20;
+        if (type == Spot) {
+            float rho = dot(-toLight, LightDirection[i]);
+            if (rho <= LightSpot[i].y)
+                return;
+            if (rho < LightSpot[i].x) {
+                float width = max(LightSpot[i].x - LightSpot[i].y, 1e-6);
+                strength *= pow((rho - LightSpot[i].y) / width, LightSpot[i].z);
+            }
+        }
+    }
+    ambient += strength * LightAmbient[i];
+    diffuse += strength * LightDiffuse[i] * max(dot(normal, toLight), 0.0);
+}
+
 void main()
 {
     vec4 world = World * vec4(Position, 1.0);
@@ -48,55 +77,32 @@ void main()
     if (RemapDepth)
         gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
     UV = TexCoord;
-    if (!Lighting) {
-        Colour = vec4(1.0);
-        return;
-    }
+#if !LIGHTING
+    Colour = vec4(1.0);
+#else
     vec3 normal = NormalMatrix * Normal;
     vec3 ambient = GlobalAmbient;
     vec3 diffuse = vec3(0.0);
-    for (int i = 0; i < LightCount; ++i) {
-        vec3 toLight;
-        float strength = 1.0;
-        if (LightType[i] == Directional) {
-            toLight = -LightDirection[i];
-        } else {
-            vec3 offset = LightPosition[i] - world.xyz;
-            float distance = length(offset);
-            if (distance > LightAttenuation[i].w)
-                continue;
-            toLight = distance > 0.0 ? offset / distance : vec3(0.0);
-            float denominator = LightAttenuation[i].x + LightAttenuation[i].y * distance
-                              + LightAttenuation[i].z * distance * distance;
-            strength = denominator > 1e-20 ? 1.0 / denominator : 1e20;
-            if (LightType[i] == Spot) {
-                float rho = dot(-toLight, LightDirection[i]);
-                if (rho <= LightSpot[i].y)
-                    continue;
-                if (rho < LightSpot[i].x) {
-                    float width = max(LightSpot[i].x - LightSpot[i].y, 1e-6);
-                    strength *= pow((rho - LightSpot[i].y) / width, LightSpot[i].z);
-                }
-            }
-        }
-        ambient += strength * LightAmbient[i];
-        diffuse += strength * LightDiffuse[i] * max(dot(normal, toLight), 0.0);
-    }
+    ADD_LIGHTS
     vec3 lit = MaterialEmissive + MaterialAmbient * ambient + MaterialDiffuse.rgb * diffuse;
     Colour = vec4(clamp(lit, 0.0, 1.0), clamp(MaterialDiffuse.a, 0.0, 1.0));
+#endif
 }
 )";
 
-const char* const SceneFragmentShader = R"(#version 330 core
+const char* const SceneFragmentShader = R"(
 in vec4 Colour;
 in vec2 UV;
-uniform bool Textured;
 uniform sampler2D Texture;
 out vec4 FragColour;
 
 void main()
 {
-    FragColour = Textured ? Colour * texture(Texture, UV) : Colour;
+#if TEXTURED
+    FragColour = Colour * texture(Texture, UV);
+#else
+    FragColour = Colour;
+#endif
 }
 )";
 
@@ -192,10 +198,11 @@ std::string InfoLog(GLuint object, decltype(glGetShaderiv) getParameter, decltyp
     return log.data();
 }
 
-bool Compile(GLuint program, GLenum stage, const char* source, std::string& error)
+bool Compile(GLuint program, GLenum stage, const char* prelude, const char* source, std::string& error)
 {
     const GLuint shader = glCreateShader(stage);
-    glShaderSource(shader, 1, &source, nullptr);
+    const char* parts[] = {prelude, source};
+    glShaderSource(shader, 2, parts, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -210,11 +217,12 @@ bool Compile(GLuint program, GLenum stage, const char* source, std::string& erro
 }
 
 bool Link(const std::shared_ptr<SdlGlContext>& context, GlObjectPtr& out, const char* vertex, const char* fragment,
-          std::string& error)
+          std::string& error, const char* prelude = "")
 {
     out = MakeGlObject(context, GlKind::Program);
     const GLuint program = out->Name();
-    if (!Compile(program, GL_VERTEX_SHADER, vertex, error) || !Compile(program, GL_FRAGMENT_SHADER, fragment, error))
+    if (!Compile(program, GL_VERTEX_SHADER, prelude, vertex, error) ||
+        !Compile(program, GL_FRAGMENT_SHADER, prelude, fragment, error))
         return false;
     glLinkProgram(program);
     GLint ok = GL_FALSE;
@@ -228,29 +236,41 @@ bool Link(const std::shared_ptr<SdlGlContext>& context, GlObjectPtr& out, const 
 
 } // namespace
 
-bool BuildSceneProgram(const std::shared_ptr<SdlGlContext>& context, SceneProgram& out, std::string& error)
+std::uint32_t SceneVariant::Key() const
 {
-    if (!Link(context, out.Program, SceneVertexShader, SceneFragmentShader, error))
+    std::uint32_t key = (Lighting ? 1u : 0u) | (Textured ? 2u : 0u) | static_cast<std::uint32_t>(LightCount) << 2;
+    for (int i = 0; i < LightCount; ++i)
+        key |= (LightTypes[static_cast<std::size_t>(i)] & 3u) << (6 + 2 * i);
+    return key;
+}
+
+bool BuildSceneProgram(const std::shared_ptr<SdlGlContext>& context, const SceneVariant& variant, SceneProgram& out,
+                       std::string& error)
+{
+    std::string prelude = "#version 330 core\n#define LIGHTING " + std::to_string(variant.Lighting ? 1 : 0) +
+                          "\n#define TEXTURED " + std::to_string(variant.Textured ? 1 : 0) + "\n#define ADD_LIGHTS";
+    for (int i = 0; i < variant.LightCount; ++i)
+        prelude += " AddLight(" + std::to_string(i) + ", " +
+                   std::to_string(variant.LightTypes[static_cast<std::size_t>(i)]) +
+                   ", normal, world.xyz, ambient, diffuse);";
+    prelude += "\n";
+    if (!Link(context, out.Program, SceneVertexShader, SceneFragmentShader, error, prelude.c_str()))
         return false;
     const GLuint p = out.Program->Name();
     out.World = glGetUniformLocation(p, "World");
     out.ViewProjection = glGetUniformLocation(p, "ViewProjection");
     out.NormalMatrix = glGetUniformLocation(p, "NormalMatrix");
     out.RemapDepth = glGetUniformLocation(p, "RemapDepth");
-    out.Lighting = glGetUniformLocation(p, "Lighting");
     out.GlobalAmbient = glGetUniformLocation(p, "GlobalAmbient");
     out.MaterialDiffuse = glGetUniformLocation(p, "MaterialDiffuse");
     out.MaterialAmbient = glGetUniformLocation(p, "MaterialAmbient");
     out.MaterialEmissive = glGetUniformLocation(p, "MaterialEmissive");
-    out.LightCount = glGetUniformLocation(p, "LightCount");
-    out.LightType = glGetUniformLocation(p, "LightType");
     out.LightPosition = glGetUniformLocation(p, "LightPosition");
     out.LightDirection = glGetUniformLocation(p, "LightDirection");
     out.LightDiffuse = glGetUniformLocation(p, "LightDiffuse");
     out.LightAmbient = glGetUniformLocation(p, "LightAmbient");
     out.LightAttenuation = glGetUniformLocation(p, "LightAttenuation");
     out.LightSpot = glGetUniformLocation(p, "LightSpot");
-    out.Textured = glGetUniformLocation(p, "Textured");
     out.Texture = glGetUniformLocation(p, "Texture");
     glUseProgram(p);
     glUniform1i(out.Texture, 0);

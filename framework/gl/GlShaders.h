@@ -5,6 +5,8 @@
 
 #include "framework/gl/GlObjects.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 inline constexpr int MaxActiveLights = 8;
@@ -14,26 +16,34 @@ inline constexpr GLuint PositionAttribute = 0;
 inline constexpr GLuint NormalAttribute = 1;
 inline constexpr GLuint TexCoordAttribute = 2;
 
+// What a scene program is compiled for: lighting on or off, texture stage 0 holding a texture or
+// not, and the types of the lights enabled (D3DLIGHT_POINT, _SPOT or _DIRECTIONAL), in the order
+// the device hands them over.
+struct SceneVariant {
+    bool Lighting = true;
+    bool Textured = false;
+    int LightCount = 0;
+    std::array<std::uint32_t, MaxActiveLights> LightTypes{};
+    // One number per variant.
+    std::uint32_t Key() const;
+};
+
 struct SceneProgram {
     GlObjectPtr Program;
     GLint World = -1;
     GLint ViewProjection = -1;
     GLint NormalMatrix = -1;
     GLint RemapDepth = -1;
-    GLint Lighting = -1;
     GLint GlobalAmbient = -1;
     GLint MaterialDiffuse = -1;
     GLint MaterialAmbient = -1;
     GLint MaterialEmissive = -1;
-    GLint LightCount = -1;
-    GLint LightType = -1;
     GLint LightPosition = -1;
     GLint LightDirection = -1;
     GLint LightDiffuse = -1;
     GLint LightAmbient = -1;
     GLint LightAttenuation = -1;
     GLint LightSpot = -1;
-    GLint Textured = -1;
     GLint Texture = -1;
 };
 
@@ -66,6 +76,7 @@ struct ReferenceProgram {
 };
 
 // Compile and link; the context must be current. False with the driver's message on failure.
-bool BuildSceneProgram(const std::shared_ptr<SdlGlContext>& context, SceneProgram& out, std::string& error);
+bool BuildSceneProgram(const std::shared_ptr<SdlGlContext>& context, const SceneVariant& variant, SceneProgram& out,
+                       std::string& error);
 bool BuildTextProgram(const std::shared_ptr<SdlGlContext>& context, TextProgram& out, std::string& error);
 bool BuildReferenceProgram(const std::shared_ptr<SdlGlContext>& context, ReferenceProgram& out, std::string& error);
