@@ -364,11 +364,7 @@ int Run(const Options& options)
     const double startUpProcessorMs = ProcessorMilliseconds() - startUpProcessor;
     ImageARGB gameFrame;
     ThrowIfFailed(D3DDevice->GetFrontBufferData(gameFrame), "reading the frame");
-    for (int i = 0; i < EngineLog.LogLineCount; ++i) {
-        const std::string& line = EngineLog.LogLines[static_cast<std::size_t>(i)];
-        if (line.rfind("Map reading stopped", 0) == 0)
-            std::cerr << options.MapPath << ": warning: " << line << '\n';
-    }
+    Walk::ReportStoppedReading(options.MapPath, std::cerr);
 
     // The route's cameras, one a frame, for the reference to replay.
     std::vector<Camera> cameras;

@@ -21,6 +21,15 @@ namespace Walk {
 
 using namespace DirectX_Framework;
 
+void ReportStoppedReading(const std::string& mapPath, std::ostream& err)
+{
+    for (int i = 0; i < EngineLog.LogLineCount; ++i) {
+        const std::string& line = EngineLog.LogLines[static_cast<std::size_t>(i)];
+        if (line.rfind("Map reading stopped", 0) == 0)
+            err << mapPath << ": warning: " << line << '\n';
+    }
+}
+
 std::string ShortestFloat(float value)
 {
     char text[64];
@@ -151,11 +160,7 @@ int LoadWorld(const std::string& mapPath, ScriptedPlatform& platform, std::ostre
         err << '\n';
         return 1;
     }
-    for (int i = 0; i < EngineLog.LogLineCount; ++i) {
-        const std::string& line = EngineLog.LogLines[static_cast<std::size_t>(i)];
-        if (line.rfind("Map reading stopped", 0) == 0)
-            err << mapPath << ": warning: " << line << '\n';
-    }
+    ReportStoppedReading(mapPath, err);
     mdlSlipping::PrepareWalls();
     mdlEntities::SpawnPlayer();
     return 0;
