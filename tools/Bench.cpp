@@ -380,7 +380,9 @@ int Run(const Options& options)
         return 1;
     }
     reference->Begin();
-    ReferenceFrame(*reference, cameras[0]);
+    reference->DrawFrame(mdlRender::CameraView(cameras[0].X, cameras[0].Y, cameras[0].Z, cameras[0].Yaw,
+                                               cameras[0].Pitch),
+                         MakeVector(cameras[0].X, cameras[0].Y, cameras[0].Z));
     reference->End();
     ImageARGB referenceFrame;
     ThrowIfFailed(D3DDevice->GetFrontBufferData(referenceFrame), "reading the frame");
@@ -389,8 +391,11 @@ int Run(const Options& options)
     // The timed part: slices of each path in turn until both have run their time.
     route.Restart();
     FrameCounter counter(platform);
-    const double slicesEach = std::max(1.0, std::ceil(options.Seconds / SliceSeconds));
-    const std::size_t expected = static_cast<std::size_t>(options.Seconds * 20000) + 1000;
+    // With a count of frames, each path runs them in one go.
+    const bool counted = options.Frames > 0;
+    const double slicesEach = counted ? 1 : std::max(1.0, std::ceil(options.Seconds / SliceSeconds));
+    const std::size_t expected =
+        counted ? static_cast<std::size_t>(options.Frames) : static_cast<std::size_t>(options.Seconds * 20000) + 1000;
     PathRecord game;
     PathRecord bare;
     game.Name = "game";
@@ -411,7 +416,7 @@ int Run(const Options& options)
             reference->Begin();
         }
         Clock::time_point frameStart = Clock::now();
-        while (path.Milliseconds < sliceEnd) {
+        while (counted ? path.Frames.size() < expected : path.Milliseconds < sliceEnd) {
             if (gamesTurn)
                 GameFrame(route, counter, platform);
             else
@@ -437,7 +442,7 @@ int Run(const Options& options)
     report.Width = options.Width;
     report.Height = options.Height;
     report.Depth = options.Depth;
-    report.Seconds = options.Seconds;
+    report.Seconds = counted ? 0 : options.Seconds;
     report.SliceSeconds = SliceSeconds;
     report.StartUpMs = startUpMs;
     report.SceneMs = sceneMs;

@@ -12,6 +12,7 @@ namespace Bench {
 struct Options {
     std::string MapPath;
     double Seconds = 10; // of each path
+    int Frames = 0;      // when set: exactly this many frames of each path, one path after the other
     std::int32_t Width = 640;
     std::int32_t Height = 480;
     std::int32_t Depth = 32;

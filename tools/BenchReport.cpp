@@ -46,8 +46,12 @@ PathSummary Summarise(const PathRecord& path)
 void PrintReport(const Report& report, std::ostream& out)
 {
     out << "dunmere-tool bench: " << report.Map << ", " << report.Width << " x " << report.Height << " x "
-        << report.Depth << ", " << Fixed(report.Seconds, 1) << " s a path in alternating slices of "
-        << Fixed(report.SliceSeconds, 2) << " s\n";
+        << report.Depth << ", ";
+    if (report.Seconds > 0)
+        out << Fixed(report.Seconds, 1) << " s a path in alternating slices of " << Fixed(report.SliceSeconds, 2)
+            << " s\n";
+    else
+        out << "a count of frames a path, one path after the other\n";
     out << "start-up: " << Fixed(report.StartUpMs, 1) << " ms from device creation to the first frame: device "
         << Fixed(report.DeviceMs, 1) << " ms, map " << Fixed(report.MapMs, 1) << " ms, model and scene "
         << Fixed(report.SceneMs, 1) << " ms, first frame "

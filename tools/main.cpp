@@ -57,6 +57,10 @@ int main(int argc, char** argv)
     benchCommand->add_option("--seconds", bench.Seconds, "seconds of each path")
         ->check(CLI::Range(0.25, 3600.0))
         ->default_str("10");
+    benchCommand->add_option("--frames", bench.Frames,
+                             "run exactly N frames of each path, one path after the other, instead of "
+                             "--seconds (for instruction counts under a profiler)")
+        ->check(CLI::Range(1, 1000000));
     benchCommand->add_option("--size", benchSize, "back buffer size WxH")->default_str("640x480");
     benchCommand->add_option("--depth", bench.Depth, "colour depth")->check(CLI::IsMember({16, 32}))->default_str("32");
     benchCommand->add_option("--route", bench.RoutePath, "a walk script to replay instead of the built-in route");

@@ -236,9 +236,8 @@ HRESULT GlDevice::Build(D3DPRESENT_PARAMETERS& params)
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
 
     std::string error;
-    // The scene program for the state a device starts with; it says itself what went wrong.
-    if (!SelectSceneProgram())
-        return D3DERR_NOTAVAILABLE;
+    // Scene programs are compiled when a draw first needs their variant; the text program now,
+    // which also shows whether the driver takes the device's shaders at all.
     if (!BuildTextProgram(context_, text_, error)) {
         std::fprintf(stderr, "OpenGL device: %s\n", error.c_str());
         return D3DERR_NOTAVAILABLE;
