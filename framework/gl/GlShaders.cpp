@@ -8,7 +8,8 @@ namespace {
 // distances and angles are those of camera space):
 //   colour = emissive + ambient material x (global ambient + sum of attenuated light ambients)
 //          + diffuse material x sum of (attenuation x spot x light diffuse x max(N.L, 0))
-// clamped to 0..1, alpha from the diffuse material. Normals are transformed by the inverse
+// clamped to 0..1, alpha from the diffuse material (handed to the fragment shader as it is: the
+// same for every vertex, it needs no interpolation). Normals are transformed by the inverse
 // transpose of the world matrix and not renormalised, as with D3DRS_NORMALIZENORMALS off.
 // Without lighting the vertex colour is white. Each program is compiled for one variant (see
 // SceneVariant): LIGHTING and TEXTURED are constants, and ADD_LIGHTS calls AddLight once for each
@@ -34,7 +35,7 @@ uniform vec3 LightAmbient[8];
 uniform vec4 LightAttenuation[8]; // constant, linear, quadratic, range
 uniform vec3 LightSpot[8];        // cos(theta / 2), cos(phi / 2), falloff
 
-out vec4 Colour;
+out vec3 Colour;
 out vec2 UV;
 
 const int Point = 1;
@@ -78,30 +79,35 @@ void main()
         gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
     UV = TexCoord;
 #if !LIGHTING
-    Colour = vec4(1.0);
+    Colour = vec3(1.0);
 #else
     vec3 normal = NormalMatrix * Normal;
     vec3 ambient = GlobalAmbient;
     vec3 diffuse = vec3(0.0);
     ADD_LIGHTS
     vec3 lit = MaterialEmissive + MaterialAmbient * ambient + MaterialDiffuse.rgb * diffuse;
-    Colour = vec4(clamp(lit, 0.0, 1.0), clamp(MaterialDiffuse.a, 0.0, 1.0));
+    Colour = clamp(lit, 0.0, 1.0);
 #endif
 }
 )";
 
 const char* const SceneFragmentShader = R"(
-in vec4 Colour;
+in vec3 Colour;
 in vec2 UV;
 uniform sampler2D Texture;
+#if LIGHTING
+uniform float Alpha;
+#else
+const float Alpha = 1.0;
+#endif
 out vec4 FragColour;
 
 void main()
 {
 #if TEXTURED
-    FragColour = Colour * texture(Texture, UV);
+    FragColour = vec4(Colour, Alpha) * texture(Texture, UV);
 #else
-    FragColour = Colour;
+    FragColour = vec4(Colour, Alpha);
 #endif
 }
 )";
@@ -263,6 +269,7 @@ bool BuildSceneProgram(const std::shared_ptr<SdlGlContext>& context, const Scene
     out.RemapDepth = glGetUniformLocation(p, "RemapDepth");
     out.GlobalAmbient = glGetUniformLocation(p, "GlobalAmbient");
     out.MaterialDiffuse = glGetUniformLocation(p, "MaterialDiffuse");
+    out.Alpha = glGetUniformLocation(p, "Alpha");
     out.MaterialAmbient = glGetUniformLocation(p, "MaterialAmbient");
     out.MaterialEmissive = glGetUniformLocation(p, "MaterialEmissive");
     out.LightPosition = glGetUniformLocation(p, "LightPosition");
