@@ -875,7 +875,6 @@ void GlDevice::UploadSceneUniforms()
                     material_.Diffuse.a);
         glUniform3f(program.MaterialAmbient, material_.Ambient.r, material_.Ambient.g, material_.Ambient.b);
         glUniform3f(program.MaterialEmissive, material_.Emissive.r, material_.Emissive.g, material_.Emissive.b);
-        glUniform1f(program.Alpha, std::clamp(material_.Diffuse.a, 0.0f, 1.0f));
         use.Material = materialVersion_;
     }
     if (use.Lights == lightsVersion_)

@@ -8,8 +8,8 @@ namespace {
 // distances and angles are those of camera space):
 //   colour = emissive + ambient material x (global ambient + sum of attenuated light ambients)
 //          + diffuse material x sum of (attenuation x spot x light diffuse x max(N.L, 0))
-// clamped to 0..1, alpha from the diffuse material (handed to the fragment shader as it is: the
-// same for every vertex, it needs no interpolation). Normals are transformed by the inverse
+// clamped to 0..1. The back buffers keep no alpha of their own (X8R8G8B8, R5G6B5) and surfaces
+// are never blended, so the material's alpha changes nothing and fragments take alpha 1. Normals are transformed by the inverse
 // transpose of the world matrix and not renormalised, as with D3DRS_NORMALIZENORMALS off.
 // Without lighting the vertex colour is white. Each program is compiled for one variant (see
 // SceneVariant): LIGHTING and TEXTURED are constants, and ADD_LIGHTS calls AddLight once for each
@@ -95,19 +95,14 @@ const char* const SceneFragmentShader = R"(
 in vec3 Colour;
 in vec2 UV;
 uniform sampler2D Texture;
-#if LIGHTING
-uniform float Alpha;
-#else
-const float Alpha = 1.0;
-#endif
 out vec4 FragColour;
 
 void main()
 {
 #if TEXTURED
-    FragColour = vec4(Colour, Alpha) * texture(Texture, UV);
+    FragColour = vec4(Colour, 1.0) * texture(Texture, UV);
 #else
-    FragColour = vec4(Colour, Alpha);
+    FragColour = vec4(Colour, 1.0);
 #endif
 }
 )";
@@ -269,7 +264,6 @@ bool BuildSceneProgram(const std::shared_ptr<SdlGlContext>& context, const Scene
     out.RemapDepth = glGetUniformLocation(p, "RemapDepth");
     out.GlobalAmbient = glGetUniformLocation(p, "GlobalAmbient");
     out.MaterialDiffuse = glGetUniformLocation(p, "MaterialDiffuse");
-    out.Alpha = glGetUniformLocation(p, "Alpha");
     out.MaterialAmbient = glGetUniformLocation(p, "MaterialAmbient");
     out.MaterialEmissive = glGetUniformLocation(p, "MaterialEmissive");
     out.LightPosition = glGetUniformLocation(p, "LightPosition");

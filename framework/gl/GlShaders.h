@@ -36,7 +36,6 @@ struct SceneProgram {
     GLint RemapDepth = -1;
     GLint GlobalAmbient = -1;
     GLint MaterialDiffuse = -1;
-    GLint Alpha = -1;
     GLint MaterialAmbient = -1;
     GLint MaterialEmissive = -1;
     GLint LightPosition = -1;
