@@ -54,21 +54,28 @@ std::string Count(int n, const char* one, const char* many)
 // Listens to the loader while it reads one map, then looks at the world it built.
 class MapFindings : public mdlMap::MapObserver {
 public:
+    // Past this many warnings the rest are only counted, so that a map of noise needs no more
+    // memory than a sound one.
+    static constexpr int MaxWarnings = 1000;
+
     std::vector<Finding> Findings;
+    int UnshownWarnings = 0;
 
     void StrayField(const MapField& field) override
     {
-        if (field.TooLong || !field.Text.empty()) // empty fields are blank lines and spare commas
+        if ((field.TooLong || !field.Text.empty()) && Room()) // empty fields: blank lines, spare commas
             Warn(field, Shown(field) + " is not a keyword: the field is ignored");
     }
     void ReadAsZero(const MapField& field) override
     {
-        Warn(field, field.Text.empty() ? "an empty number field reads as 0"
-                                       : Shown(field) + " is not a number: it reads as 0");
+        if (Room())
+            Warn(field, field.Text.empty() ? "an empty number field reads as 0"
+                                           : Shown(field) + " is not a number: it reads as 0");
     }
     void Rounded(const MapField& field, std::int64_t value) override
     {
-        Warn(field, "the whole-number field " + field.Text + " has a fraction: it reads as " + std::to_string(value));
+        if (Room())
+            Warn(field, "the whole-number field " + field.Text + " has a fraction: it reads as " + std::to_string(value));
     }
     void EntryIgnored(EntryKind kind, const MapField& keyword, const MapField& tooLong) override
     {
@@ -77,7 +84,7 @@ public:
     }
     void Stopped(int line, int column, const std::string& why) override
     {
-        Findings.push_back({line, column, true, "reading stops here: " + why + "; nothing after this is loaded"});
+        Add({line, column, true, "reading stops here: " + why + "; nothing after this is loaded"});
     }
 
     void Stored(EntryKind kind, int index, const MapField& keyword, const std::vector<MapField>& fields) override
@@ -123,7 +130,7 @@ public:
         }
 
         if (spawns_.empty()) {
-            Findings.push_back({1, 1, true, "no PLAYERSPAWN entity is loaded: the player would start at 0, 0, 0"});
+            Add({1, 1, true, "no PLAYERSPAWN entity is loaded: the player would start at 0, 0, 0"});
             return;
         }
         const MapField& last = spawns_.back();
@@ -141,8 +148,23 @@ private:
         MapField Field; // the texture number field
     };
 
-    void Warn(const MapField& at, std::string text) { Findings.push_back({at.Line, at.Column, false, std::move(text)}); }
-    void Error(const MapField& at, std::string text) { Findings.push_back({at.Line, at.Column, true, std::move(text)}); }
+    // Whether another warning is shown; one that is not is counted.
+    bool Room()
+    {
+        if (warnings_ < MaxWarnings)
+            return true;
+        ++UnshownWarnings;
+        return false;
+    }
+    void Add(Finding finding)
+    {
+        if (!finding.Error && !Room())
+            return;
+        warnings_ += finding.Error ? 0 : 1;
+        Findings.push_back(std::move(finding));
+    }
+    void Warn(const MapField& at, std::string text) { Add({at.Line, at.Column, false, std::move(text)}); }
+    void Error(const MapField& at, std::string text) { Add({at.Line, at.Column, true, std::move(text)}); }
 
     void StoredWall(const mdlWalls::Wall& wall, const MapField& keyword, const MapField& texture)
     {
@@ -191,6 +213,7 @@ private:
     std::map<int, int> textureLines_;                                 // slot -> line of its first TEXTURE
     std::map<std::int32_t, std::pair<std::int32_t, int>> firstFloorBatch_; // texture -> first batch, line
     std::int32_t lastFloorBatch_ = 0;
+    int warnings_ = 0;
 };
 
 // The stores' counts and the room left in each table.
@@ -247,6 +270,8 @@ int CheckMap(const std::string& path, ScriptedPlatform& platform, ScriptedGraphi
             out << path << ':' << finding.Line << ':' << finding.Column << (finding.Error ? ": error: " : ": warning: ")
                 << finding.Text << '\n';
     }
+    if (!quiet && findings.UnshownWarnings > 0)
+        out << path << ": " << Count(findings.UnshownWarnings, "more warning", "more warnings") << " not shown\n";
     if (!quiet)
         out << path << ": " << Summary() << '\n';
     return errors ? 1 : 0;
