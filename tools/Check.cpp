@@ -75,7 +75,8 @@ public:
     void Rounded(const MapField& field, std::int64_t value) override
     {
         if (Room())
-            Warn(field, "the whole-number field " + field.Text + " has a fraction: it reads as " + std::to_string(value));
+            Warn(field, "the whole-number field " + Shown(field) + " has a fraction: it reads as " +
+                            std::to_string(value));
     }
     void EntryIgnored(EntryKind kind, const MapField& keyword, const MapField& tooLong) override
     {
@@ -115,7 +116,8 @@ public:
         for (const Surface& surface : surfaces_) {
             if (mdlTextures::TextureFor(surface.Number) != nullptr)
                 continue;
-            const std::int32_t slot = surface.Number < 1 || surface.Number > mdlTextures::MaxTextures ? 1 : surface.Number;
+            const bool inTable = surface.Number >= 1 && surface.Number <= mdlTextures::MaxTextures;
+            const std::int32_t slot = inTable ? surface.Number : 1;
             const auto [at, added] = unfilled.try_emplace(slot, surface, 0);
             ++at->second.second;
         }
@@ -135,7 +137,8 @@ public:
         }
         const MapField& last = spawns_.back();
         for (std::size_t i = 0; i + 1 < spawns_.size(); ++i)
-            Warn(spawns_[i], "this PLAYERSPAWN is not used: the last one, at line " + std::to_string(last.Line) + ", wins");
+            Warn(spawns_[i],
+                 "this PLAYERSPAWN is not used: the last one, at line " + std::to_string(last.Line) + ", wins");
         Player = PlayerRecord{};
         mdlEntities::SpawnPlayer();
         if (mdlClip::FloorHeight(Player.X, Player.Y, Player.Z + mdlGameLoop::FloorProbeOffset) == 1000.0f)
@@ -145,7 +148,7 @@ public:
 private:
     struct Surface {
         std::int32_t Number;
-        MapField Field; // the texture number field
+        MapField Field; // where its texture number stands (the text is not kept)
     };
 
     // Whether another warning is shown; one that is not is counted.
@@ -168,7 +171,7 @@ private:
 
     void StoredWall(const mdlWalls::Wall& wall, const MapField& keyword, const MapField& texture)
     {
-        surfaces_.push_back({wall.Texture, texture});
+        surfaces_.push_back({wall.Texture, MapField{{}, texture.Line, texture.Column}});
         if (wall.X1 == wall.X2 && wall.Y1 == wall.Y2)
             Warn(keyword, "the wall's two ends coincide: it is not drawn and blocks nothing");
         else if (wall.Z1 == wall.Z2)
@@ -177,7 +180,7 @@ private:
 
     void StoredFloor(const mdlFloors::Floor& floor, const MapField& keyword, const MapField& texture)
     {
-        surfaces_.push_back({floor.Texture, texture});
+        surfaces_.push_back({floor.Texture, MapField{{}, texture.Line, texture.Column}});
         // The game's own containment test: a floor with area contains at least its centre.
         const float cx = (floor.X1 + floor.X2 + floor.X3) / 3;
         const float cy = (floor.Y1 + floor.Y2 + floor.Y3) / 3;

@@ -51,7 +51,10 @@ Colour Ramp(double t)
     return {a.R + (b.R - a.R) * f, a.G + (b.G - a.G) * f, a.B + (b.B - a.B) * f};
 }
 
-void SetColour(cairo_t* cr, const Colour& c, double shade = 1) { cairo_set_source_rgb(cr, c.R * shade, c.G * shade, c.B * shade); }
+void SetColour(cairo_t* cr, const Colour& c, double shade = 1)
+{
+    cairo_set_source_rgb(cr, c.R * shade, c.G * shade, c.B * shade);
+}
 
 // Whether the floor shows its face from above (the normal its vertices get points to smaller z).
 bool FacesUp(const Floor& f)
@@ -118,7 +121,8 @@ Scene Gather()
         if (FacesUp(floor))
             scene.Floors.push_back(&floor);
     }
-    std::stable_sort(scene.Floors.begin(), scene.Floors.end(), [](const Floor* a, const Floor* b) { return a->Z > b->Z; });
+    std::stable_sort(scene.Floors.begin(), scene.Floors.end(),
+                     [](const Floor* a, const Floor* b) { return a->Z > b->Z; });
     if (!scene.Floors.empty()) {
         scene.MaxZ = scene.Floors.front()->Z;
         scene.MinZ = scene.Floors.back()->Z;

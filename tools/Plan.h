@@ -7,7 +7,7 @@
 namespace Plan {
 
 inline constexpr int MinSize = 128;
-inline constexpr int MaxSize = 8192;
+inline constexpr int MaxSize = 4096;
 
 struct Request {
     std::string MapPath;

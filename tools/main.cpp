@@ -65,7 +65,7 @@ int main(int argc, char** argv)
         ->check(CLI::Range(Plan::MinSize, Plan::MaxSize))
         ->default_str(std::to_string(plan.Size));
 
-    // Wrong arguments end with status 2, as every subcommand documents.
+    // Wrong arguments end with status 2.
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

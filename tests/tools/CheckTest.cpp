@@ -61,7 +61,7 @@ TEST_F(CheckTest, EachFindingIsReportedAtItsPlaceAndTheGameStopsWhereCheckSaysIt
         {Floors, "1:1: error: no PLAYERSPAWN entity is loaded", 1},
         {Clean + "hello\r\n", "6:1: warning: \"hello\" is not a keyword", 0},
         {Clean + "WALL,-100,60,100,60,0,-40,1,1,1,abc,0\r\n", "6:33: warning: \"abc\" is not a number: it reads as 0", 0},
-        {Clean + "WALL,-100,60,100,60,0,-40,1,1,1.4,0,0\r\n", "6:31: warning: the whole-number field 1.4 has a fraction", 0},
+        {Clean + "WALL,-100,60,100,60,0,-40,1,1,1.4,0,0\r\n", "6:31: warning: the whole-number field \"1.4\" has a fraction", 0},
         {Clean + "WALL,5,5,5,5,0,-40,1,1,1,0,0\r\n", "6:1: warning: the wall's two ends coincide", 0},
         {Clean + "WALL,-100,60,100,60,0,0,1,1,1,0,0\r\n", "6:1: warning: the wall's two heights are equal", 0},
         {Clean + "FLOOR,0,0,10,10,20,20,0,1,0,0,1,0,1,1\r\n", "6:1: warning: the floor has no area", 0},
