@@ -68,7 +68,7 @@ bool FacesUp(const Floor& f)
 // rest on one of them. Beside no floor at all, it counts as standing on a floor at its foot.
 bool Blocks(const Wall& wall, const std::vector<const Floor*>& floors)
 {
-    if (wall.NormalX == 0 && wall.NormalY == 0)
+    if ((wall.NormalX == 0 && wall.NormalY == 0) || !std::isfinite(wall.NormalX) || !std::isfinite(wall.NormalY))
         return false; // its ends coincide: it takes no part in collision
     bool besideAFloor = false;
     for (const float along : {0.27f, 0.5f, 0.73f}) {
@@ -183,7 +183,8 @@ void DrawFloors(cairo_t* cr, const Scene& scene, const Layout& at, double line)
     cairo_set_line_width(cr, line);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     for (const Floor* f : scene.Floors) {
-        const double t = scene.MaxZ == scene.MinZ ? 0.6 : (scene.MaxZ - f->Z) / (scene.MaxZ - scene.MinZ);
+        const double low = scene.MaxZ;
+        const double t = scene.MaxZ == scene.MinZ ? 0.6 : (low - f->Z) / (low - scene.MinZ);
         cairo_move_to(cr, at.X(f->X1), at.Y(f->Y1));
         cairo_line_to(cr, at.X(f->X2), at.Y(f->Y2));
         cairo_line_to(cr, at.X(f->X3), at.Y(f->Y3));
@@ -210,8 +211,8 @@ void DrawWalls(cairo_t* cr, const Scene& scene, const Layout& at, double line, d
         // The tick stands on the side the wall shows its face to: along the normal its
         // vertices are lit with.
         const D3DVECTOR n = FaceNormal({w->X1, w->Y1, w->Z1}, {w->X2, w->Y2, w->Z2}, {w->X2, w->Y2, w->Z1});
-        if (n.x == 0 && n.y == 0)
-            continue;
+        if ((n.x == 0 && n.y == 0) || !std::isfinite(n.x) || !std::isfinite(n.y))
+            continue; // no face: no length or no height (or beyond what a float holds)
         cairo_set_dash(cr, nullptr, 0, 0);
         const double mx = at.X((double(w->X1) + w->X2) / 2);
         const double my = at.Y((double(w->Y1) + w->Y2) / 2);
