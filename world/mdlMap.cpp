@@ -53,10 +53,9 @@ public:
             } catch (const MapEndOfFile&) {
                 return; // the normal end
             }
+            // A field too long to keep has no text: like any other text, it is no keyword.
             const std::string upper = mdlEntities::UpperCase(entry_.Text);
-            if (entry_.TooLong)
-                Stray();
-            else if (upper == KeywordOf(EntryKind::Wall))
+            if (upper == KeywordOf(EntryKind::Wall))
                 ReadWall();
             else if (upper == KeywordOf(EntryKind::Floor))
                 ReadFloor();
