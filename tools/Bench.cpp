@@ -8,6 +8,7 @@
 #include "game/mdlVars.h"
 #include "tools/BenchAllocations.h"
 #include "tools/BenchReport.h"
+#include "tools/Headless.h"
 #include "tools/Walk.h"
 #include "world/Player.h"
 #include "world/WorldErrors.h"
@@ -364,7 +365,7 @@ int Run(const Options& options)
     const double startUpProcessorMs = ProcessorMilliseconds() - startUpProcessor;
     ImageARGB gameFrame;
     ThrowIfFailed(D3DDevice->GetFrontBufferData(gameFrame), "reading the frame");
-    Walk::ReportStoppedReading(options.MapPath, std::cerr);
+    Headless::ReportStops(options.MapPath, std::cerr);
 
     // The route's cameras, one a frame, for the reference to replay.
     std::vector<Camera> cameras;

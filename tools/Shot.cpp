@@ -4,7 +4,7 @@
 #include "framework/DirectX_Framework.h"
 #include "game/frmMain.h"
 #include "game/mdlRender.h"
-#include "tools/Walk.h"
+#include "tools/Headless.h"
 #include "world/WorldErrors.h"
 #include "world/mdlMap.h"
 #include "world/mdlSlipping.h"
@@ -60,7 +60,7 @@ int Run(const Request& request)
         std::cerr << "dunmere-tool: " << failure.what() << '\n';
         return 1;
     }
-    Walk::ReportStoppedReading(request.MapPath, std::cerr);
+    Headless::ReportStops(request.MapPath, std::cerr);
     mdlSlipping::PrepareWalls();
     mdlRender::PrepareRendering();
     ThrowIfFailed(D3DDevice->SetRenderState(D3DRS_FILLMODE, FillMode(request.Fill)), "SetRenderState");

@@ -45,10 +45,6 @@ void Apply(const Command& command, std::ostream& out);
 // that cannot be parsed.
 int Run(const std::string& mapPath, std::istream& script, std::ostream& out, std::ostream& err);
 
-// Writes the map loader's log lines about reading stopped early to err, as warnings about
-// mapPath: every tool that loads a map reports them so.
-void ReportStoppedReading(const std::string& mapPath, std::ostream& err);
-
 // The shortest decimal text that reads back as the same 32-bit float.
 std::string ShortestFloat(float value);
 

@@ -52,9 +52,7 @@ void Gather(float z, Candidates& out)
         if ((wall.NormalX == 0.0f && wall.NormalY == 0.0f) || !std::isfinite(wall.NormalX) ||
             !std::isfinite(wall.NormalY))
             continue;
-        const auto top = static_cast<float>(static_cast<double>(wall.MinZ) - 5.0);
-        const auto bottom = static_cast<float>(static_cast<double>(wall.MaxZ) + 1.0);
-        if (!(top <= z && z <= bottom))
+        if (!ReachesEye(wall, z))
             continue;
         out.Index[n] = i;
         out.X1[n] = wall.X1;

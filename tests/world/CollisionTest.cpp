@@ -166,9 +166,7 @@ void SlideByRecords(const PlayerRecord& player, float r)
             if ((wall.NormalX == 0.0f && wall.NormalY == 0.0f) || !std::isfinite(wall.NormalX) ||
                 !std::isfinite(wall.NormalY))
                 continue;
-            const auto top = static_cast<float>(static_cast<double>(wall.MinZ) - 5.0);
-            const auto bottom = static_cast<float>(static_cast<double>(wall.MaxZ) + 1.0);
-            if (!(top <= player.Z && player.Z <= bottom))
+            if (!ReachesEye(wall, player.Z))
                 continue;
             const double qx = x + MoveX;
             const double qy = y + MoveY;
