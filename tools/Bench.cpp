@@ -116,8 +116,8 @@ struct Camera {
     float X, Y, Z, Yaw, Pitch;
 };
 
-// Replays a route one game tick at a time; at its end (or at an Escape) the player goes back
-// to the spawn and the route starts over.
+// Replays a route one game tick at a time; at its end the player goes back to the spawn and the
+// route starts over.
 class Route {
 public:
     explicit Route(std::vector<Walk::Command> commands) : commands_(std::move(commands)) {}
@@ -142,8 +142,6 @@ public:
             const Walk::Command& command = commands_[next_++];
             if (command.What == Walk::Command::Kind::Tick)
                 ticksLeft_ = command.A;
-            else if (command.What == Walk::Command::Kind::KeyPress && command.A == frmMain::KeyEscape)
-                next_ = commands_.size();
             else if (command.What != Walk::Command::Kind::Print)
                 Walk::Apply(command, std::cout);
         }
@@ -159,13 +157,9 @@ private:
     // Whether nothing but commands without ticks follow.
     bool LastTickFollows() const
     {
-        for (std::size_t i = next_; i < commands_.size(); ++i) {
-            const Walk::Command& command = commands_[i];
-            if (command.What == Walk::Command::Kind::Tick && command.A > 0)
+        for (std::size_t i = next_; i < commands_.size(); ++i)
+            if (commands_[i].What == Walk::Command::Kind::Tick && commands_[i].A > 0)
                 return false;
-            if (command.What == Walk::Command::Kind::KeyPress && command.A == frmMain::KeyEscape)
-                return true;
-        }
         return true;
     }
 
@@ -198,11 +192,14 @@ bool ReadRoute(const Options& options, std::vector<Walk::Command>& out)
                       << "\"\n";
             return false;
         }
+        // Escape would end the game: the route ends there.
+        if (command.What == Walk::Command::Kind::KeyPress && command.A == frmMain::KeyEscape)
+            break;
         ticks = ticks || (command.What == Walk::Command::Kind::Tick && command.A > 0);
         out.push_back(command);
     }
     if (!ticks) {
-        std::cerr << "dunmere-tool: the route runs no tick\n";
+        std::cerr << "dunmere-tool: the route runs no tick before its end or an Escape\n";
         return false;
     }
     return true;
