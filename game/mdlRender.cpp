@@ -213,12 +213,7 @@ void RunMainLoop()
         RenderFrame(Player.X, Player.Y, Player.Z, Player.Yaw, Player.Pitch);
         ++frames;
 
-        ++FpsFrameCount;
-        if (platform.GetTickCount() - FpsWindowStart >= FpsWindowMs) {
-            FramesPerSecond = static_cast<float>(FpsFrameCount);
-            FpsFrameCount = 0;
-            FpsWindowStart = platform.GetTickCount();
-        }
+        CountFrame([&platform] { return platform.GetTickCount(); });
 
         platform.DoEvents();
 

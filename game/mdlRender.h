@@ -42,6 +42,20 @@ D3DMATRIX CameraView(float x, float y, float z, float yaw, float pitch);
 void DrawTextBox(float left, float width, float top, float height, const std::string& text, D3DCOLOR colour,
                  const std::string& fontName, std::int16_t fontSize);
 
+// The loop's frame count: one frame more, and once the tick counter (readTickCounter reads it)
+// has gone 1000 ms past FpsWindowStart, FramesPerSecond takes the window's count and a new
+// window starts at a new reading.
+template <typename ReadTickCounter>
+void CountFrame(ReadTickCounter readTickCounter)
+{
+    ++FpsFrameCount;
+    if (readTickCounter() - FpsWindowStart >= FpsWindowMs) {
+        FramesPerSecond = static_cast<float>(FpsFrameCount);
+        FpsFrameCount = 0;
+        FpsWindowStart = readTickCounter();
+    }
+}
+
 // The game ticks due since LastUpdateTick at the tick counter's reading now: the elapsed time
 // over 15 ms, rounded. LastUpdateTick advances by exactly the ticks counted, so the rest of the
 // time carries to the next pass; past MaxTicksPerPass the rest is dropped.

@@ -271,12 +271,7 @@ public:
     }
     void Count()
     {
-        ++mdlRender::FpsFrameCount;
-        if (Now() - mdlRender::FpsWindowStart >= mdlRender::FpsWindowMs) {
-            mdlRender::FramesPerSecond = static_cast<float>(mdlRender::FpsFrameCount);
-            mdlRender::FpsFrameCount = 0;
-            mdlRender::FpsWindowStart = Now();
-        }
+        mdlRender::CountFrame([this] { return Now(); });
     }
     void Pause() { pausedAt_ = platform_.GetTickCount(); }
     void Resume() { paused_ += platform_.GetTickCount() - pausedAt_; }
