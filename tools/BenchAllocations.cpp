@@ -73,7 +73,10 @@ void Count(const void* caller)
 
 #if defined(DUNMERE_SANITIZED_ALLOCATOR)
 
-#include <sanitizer/allocator_interface.h>
+// The sanitizers' allocator calls these on every allocation and release (the declaration of
+// their allocator interface, which GCC's packages do not ship as a header).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onMalloc)(const volatile void*, std::size_t),
+                                                         void (*onFree)(const volatile void*));
 
 namespace {
 
