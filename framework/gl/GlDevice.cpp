@@ -249,13 +249,15 @@ HRESULT GlDevice::Build(D3DPRESENT_PARAMETERS& params)
     glSamplerParameteri(textSampler_->Name(), GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glSamplerParameteri(textSampler_->Name(), GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     textArray_ = MakeGlObject(context_, GlKind::VertexArray);
-    textCorners_ = MakeGlObject(context_, GlKind::Buffer);
-    const float corners[] = {0, 0, 1, 0, 0, 1, 1, 1};
+    textVertices_ = MakeGlObject(context_, GlKind::Buffer);
     glBindVertexArray(textArray_->Name());
-    glBindBuffer(GL_ARRAY_BUFFER, textCorners_->Name());
-    glBufferData(GL_ARRAY_BUFFER, sizeof corners, corners, GL_STATIC_DRAW);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glBindBuffer(GL_ARRAY_BUFFER, textVertices_->Name());
+    glBufferData(GL_ARRAY_BUFFER, sizeof textStaging_, nullptr, GL_DYNAMIC_DRAW);
+    constexpr GLsizei corner = sizeof textStaging_[0];
+    glEnableVertexAttribArray(TextPixelAttribute);
+    glVertexAttribPointer(TextPixelAttribute, 2, GL_FLOAT, GL_FALSE, corner, nullptr);
+    glEnableVertexAttribArray(TextAtlasAttribute);
+    glVertexAttribPointer(TextAtlasAttribute, 2, GL_FLOAT, GL_FALSE, corner, reinterpret_cast<const void*>(8));
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 
@@ -1075,17 +1077,6 @@ GlyphAtlas& GlDevice::AtlasFor(const std::shared_ptr<TtfFace>& face)
     return *atlases_.back();
 }
 
-// Draws count glyphs with the boxes the text program holds, after handing it textBoxes_ and
-// textSources_ when upload is set.
-void GlDevice::DrawGlyphs(int count, bool upload)
-{
-    if (upload) {
-        glUniform4fv(text_.Boxes, count, &textBoxes_[0][0]);
-        glUniform4fv(text_.Sources, count, &textSources_[0][0]);
-    }
-    glDrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, count);
-}
-
 HRESULT GlDevice::DrawText(const std::shared_ptr<TtfFace>& face, const std::string& text, const RECT& rect,
                            DWORD format, D3DCOLOR colour)
 {
@@ -1134,14 +1125,14 @@ HRESULT GlDevice::DrawText(const std::shared_ptr<TtfFace>& face, const std::stri
         inkKnown_ = true;
     }
 
-    // The same text in the same place as the batch the program holds: draw it again.
+    // The same text in the same place as the batch the vertex buffer holds: draw it again.
     TextBatchMemo& memo = textMemo_;
     if (memo.Glyphs >= 0 && memo.Face == face->Id() && memo.Generation == atlas.Generation() &&
         memo.Format == format && memo.Rect.left == rect.left && memo.Rect.top == rect.top &&
         memo.Rect.right == rect.right && memo.Rect.bottom == rect.bottom && memo.Text == text) {
         BindTexture(atlas.Texture());
         if (memo.Glyphs > 0)
-            DrawGlyphs(memo.Glyphs, false);
+            glDrawArrays(GL_TRIANGLES, 0, memo.Glyphs * 6);
         return D3D_OK;
     }
 
@@ -1149,20 +1140,22 @@ HRESULT GlDevice::DrawText(const std::shared_ptr<TtfFace>& face, const std::stri
     const std::string_view all(text);
     int count = 0;
     int batches = 0;
-    int held = 0; // glyphs of the last batch handed to the program
+    int held = 0; // glyphs of the last batch handed to the vertex buffer
     const auto flush = [&] {
         if (count == 0)
             return;
         if (atlas.Sync())
             gl_.TextureName = ~0u; // the atlas bound its texture to hand it the new glyphs
         BindTexture(atlas.Texture());
-        for (int i = 0; i < count; ++i) {
-            textSources_[i][0] /= static_cast<float>(atlas.Width());
-            textSources_[i][1] /= static_cast<float>(atlas.Height());
-            textSources_[i][2] /= static_cast<float>(atlas.Width());
-            textSources_[i][3] /= static_cast<float>(atlas.Height());
+        for (int i = 0; i < count * 6; ++i) {
+            textStaging_[i][2] /= static_cast<float>(atlas.Width());
+            textStaging_[i][3] /= static_cast<float>(atlas.Height());
         }
-        DrawGlyphs(count, true);
+        glBindBuffer(GL_ARRAY_BUFFER, textVertices_->Name());
+        glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(count) * 6 * GLsizeiptr{sizeof textStaging_[0]},
+                        textStaging_);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glDrawArrays(GL_TRIANGLES, 0, count * 6);
         held = count;
         count = 0;
         ++batches;
@@ -1196,18 +1189,20 @@ HRESULT GlDevice::DrawText(const std::shared_ptr<TtfFace>& face, const std::stri
                 pen += atlas.Kerning(previous, c);
             const GlyphAtlas::Glyph& glyph = atlas.Find(c);
             if (glyph.Width > 0) {
-                if (count == TextInstances)
+                if (count == TextGlyphs)
                     flush();
-                float* b = textBoxes_[count];
-                float* source = textSources_[count];
-                b[0] = static_cast<float>(pen + glyph.Left);
-                b[1] = static_cast<float>(top);
-                b[2] = static_cast<float>(glyph.Width);
-                b[3] = static_cast<float>(glyph.Height);
-                source[0] = static_cast<float>(glyph.X);
-                source[1] = static_cast<float>(glyph.Y);
-                source[2] = static_cast<float>(glyph.X + glyph.Width);
-                source[3] = static_cast<float>(glyph.Y + glyph.Height);
+                // Two triangles over the glyph's box; atlas places in texels until the flush.
+                const auto x0 = static_cast<float>(pen + glyph.Left);
+                const auto y0 = static_cast<float>(top);
+                const float x1 = x0 + static_cast<float>(glyph.Width);
+                const float y1 = y0 + static_cast<float>(glyph.Height);
+                const auto u0 = static_cast<float>(glyph.X);
+                const auto v0 = static_cast<float>(glyph.Y);
+                const auto u1 = static_cast<float>(glyph.X + glyph.Width);
+                const auto v1 = static_cast<float>(glyph.Y + glyph.Height);
+                const float corners[6][4] = {{x0, y0, u0, v0}, {x1, y0, u1, v0}, {x0, y1, u0, v1},
+                                             {x0, y1, u0, v1}, {x1, y0, u1, v0}, {x1, y1, u1, v1}};
+                std::memcpy(textStaging_[count * 6], corners, sizeof corners);
                 ++count;
             }
             pen += glyph.Advance;

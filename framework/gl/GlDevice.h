@@ -119,7 +119,6 @@ private:
     void UpdateSampler();
     bool PrepareStream(UINT& vertexSize);
     GlyphAtlas& AtlasFor(const std::shared_ptr<TtfFace>& face);
-    void DrawGlyphs(int count, bool upload);
 
     // ---- what the context holds, as the device last set it ----
     void BindFramebuffer(GLuint framebuffer);
@@ -190,7 +189,7 @@ private:
     SceneUse* scene_ = nullptr;
     TextProgram text_;
     GlObjectPtr textArray_;
-    GlObjectPtr textCorners_;
+    GlObjectPtr textVertices_;
     GlObjectPtr sampler_;
     GlObjectPtr textSampler_;
 
@@ -225,7 +224,7 @@ private:
     bool variantDirty_ = true;
     bool samplerDirty_ = true;
 
-    // Text: an atlas per face, and the last line batch the text program holds.
+    // Text: an atlas per face, and the last batch of glyphs the text vertex buffer holds.
     std::vector<std::unique_ptr<GlyphAtlas>> atlases_;
     struct TextBatchMemo {
         std::uint64_t Face = 0;
@@ -233,10 +232,9 @@ private:
         std::string Text;
         RECT Rect{};
         DWORD Format = 0;
-        int Glyphs = -1; // -1: the program holds no batch that a draw could repeat
+        int Glyphs = -1; // -1: the vertex buffer holds no batch that a draw could repeat
     } textMemo_;
     D3DCOLOR inkUniform_ = 0;
     bool inkKnown_ = false;
-    float textBoxes_[TextInstances][4] = {};
-    float textSources_[TextInstances][4] = {};
+    float textStaging_[TextGlyphs * 6][4] = {}; // pixel x, y, atlas u, v of each corner
 };

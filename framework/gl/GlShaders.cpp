@@ -158,22 +158,17 @@ void main()
 }
 )";
 
-// Glyph boxes of the back buffer in pixels (left, top, width, height; y down), each drawn as a
-// triangle strip over the corners (0, 0) to (1, 1) with its rectangle of the atlas.
+// Glyph corners: a point of the back buffer in pixels (y down) and a point of the atlas.
 const char* const TextVertexShader = R"(#version 330 core
-layout(location = 0) in vec2 Corner;
-uniform vec4 Boxes[64];
-uniform vec4 Sources[64];
+layout(location = 0) in vec2 Pixel;
+layout(location = 1) in vec2 Coord;
 uniform vec2 Target;
 out vec2 UV;
 
 void main()
 {
-    vec4 box = Boxes[gl_InstanceID];
-    vec4 source = Sources[gl_InstanceID];
-    vec2 pixel = box.xy + Corner * box.zw;
-    UV = mix(source.xy, source.zw, Corner);
-    gl_Position = vec4(pixel.x / Target.x * 2.0 - 1.0, 1.0 - pixel.y / Target.y * 2.0, 0.0, 1.0);
+    UV = Coord;
+    gl_Position = vec4(Pixel.x / Target.x * 2.0 - 1.0, 1.0 - Pixel.y / Target.y * 2.0, 0.0, 1.0);
 }
 )";
 
@@ -283,8 +278,6 @@ bool BuildTextProgram(const std::shared_ptr<SdlGlContext>& context, TextProgram&
     if (!Link(context, out.Program, TextVertexShader, TextFragmentShader, error))
         return false;
     const GLuint p = out.Program->Name();
-    out.Boxes = glGetUniformLocation(p, "Boxes");
-    out.Sources = glGetUniformLocation(p, "Sources");
     out.Target = glGetUniformLocation(p, "Target");
     out.Ink = glGetUniformLocation(p, "Ink");
     out.Glyphs = glGetUniformLocation(p, "Glyphs");

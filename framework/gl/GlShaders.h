@@ -47,14 +47,14 @@ struct SceneProgram {
     GLint Texture = -1;
 };
 
-// Glyphs drawn instanced from an atlas: instance i covers Boxes[i] (left, top, width, height in
-// back buffer pixels, y down) with the atlas rectangle Sources[i] (u0, v0, u1, v1).
-inline constexpr int TextInstances = 64;
+// Glyphs drawn from an atlas as triangles of a vertex buffer: each vertex a point of the back
+// buffer in pixels (y down) and a point of the atlas. TextGlyphs glyphs fit the buffer.
+inline constexpr int TextGlyphs = 256;
+inline constexpr GLuint TextPixelAttribute = 0;
+inline constexpr GLuint TextAtlasAttribute = 1;
 
 struct TextProgram {
     GlObjectPtr Program;
-    GLint Boxes = -1;
-    GLint Sources = -1;
     GLint Target = -1;
     GLint Ink = -1;
     GLint Glyphs = -1;
