@@ -19,11 +19,7 @@ public:
     };
 
     virtual ~ReferenceRenderer() = default;
-    // Takes the device's drawing context over for a run of frames.
-    virtual void Begin() = 0;
     // Clears, draws every batch in order from the camera of view with the point light at eye,
     // and presents the frame.
     virtual void DrawFrame(const D3DMATRIX& view, const D3DVECTOR& eye) = 0;
-    // Gives the drawing context back to the device.
-    virtual void End() = 0;
 };

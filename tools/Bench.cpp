@@ -372,11 +372,9 @@ int Run(const Options& options)
         std::cerr << "dunmere-tool: the reference renderer cannot start: " << error << '\n';
         return 1;
     }
-    reference->Begin();
     reference->DrawFrame(mdlRender::CameraView(cameras[0].X, cameras[0].Y, cameras[0].Z, cameras[0].Yaw,
                                                cameras[0].Pitch),
                          MakeVector(cameras[0].X, cameras[0].Y, cameras[0].Z));
-    reference->End();
     ImageARGB referenceFrame;
     ThrowIfFailed(D3DDevice->GetFrontBufferData(referenceFrame), "reading the frame");
     const Difference difference = Compare(gameFrame, referenceFrame, ReadoutBox);
@@ -404,10 +402,8 @@ int Run(const Options& options)
         PathRecord& path = gamesTurn ? game : bare;
         const double sliceEnd = std::min(options.Seconds, (slice / 2 + 1) * SliceSeconds) * 1000;
         const BenchAllocations::Counts allocationsBefore = BenchAllocations::Counted();
-        if (!gamesTurn) {
+        if (!gamesTurn)
             counter.Pause();
-            reference->Begin();
-        }
         Clock::time_point frameStart = Clock::now();
         while (counted ? path.Frames.size() < expected : path.Milliseconds < sliceEnd) {
             if (gamesTurn)
@@ -420,10 +416,8 @@ int Run(const Options& options)
             path.Milliseconds += ms;
             frameStart = frameEnd;
         }
-        if (!gamesTurn) {
-            reference->End();
+        if (!gamesTurn)
             counter.Resume();
-        }
         const BenchAllocations::Counts allocationsAfter = BenchAllocations::Counted();
         path.Allocations += allocationsAfter.Program - allocationsBefore.Program;
         path.DriverAllocations += allocationsAfter.Driver - allocationsBefore.Driver;

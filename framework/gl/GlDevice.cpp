@@ -214,12 +214,16 @@ HRESULT GlDevice::Build(D3DPRESENT_PARAMETERS& params)
                               static_cast<GLsizei>(height_));
     }
     for (int i = 0; i < 2; ++i) {
-        colour_[i] = MakeGlObject(context_, GlKind::Renderbuffer);
-        glBindRenderbuffer(GL_RENDERBUFFER, colour_[i]->Name());
-        glRenderbufferStorage(GL_RENDERBUFFER, colourFormat, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
+        // Textures, so that Present can draw them into the window.
+        colour_[i] = MakeGlObject(context_, GlKind::Texture);
+        glBindTexture(GL_TEXTURE_2D, colour_[i]->Name());
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(colourFormat), static_cast<GLsizei>(width_),
+                     static_cast<GLsizei>(height_), 0, colourFormat == GL_RGB565 ? GL_RGB : GL_RGBA,
+                     colourFormat == GL_RGB565 ? GL_UNSIGNED_SHORT_5_6_5 : GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
         framebuffer_[i] = MakeGlObject(context_, GlKind::Framebuffer);
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_[i]->Name());
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_[i]->Name());
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour_[i]->Name(), 0);
         if (hasDepth_)
             glFramebufferRenderbuffer(GL_FRAMEBUFFER, depthFormat.Attachment, GL_RENDERBUFFER, depth_->Name());
         const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
@@ -234,15 +238,25 @@ HRESULT GlDevice::Build(D3DPRESENT_PARAMETERS& params)
         glClear(GL_COLOR_BUFFER_BIT | (hasDepth_ ? GL_DEPTH_BUFFER_BIT : 0));
     }
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
 
     std::string error;
     // Scene programs are compiled when a draw first needs their variant; the text program now,
     // which also shows whether the driver takes the device's shaders at all.
-    if (!BuildTextProgram(context_, text_, error)) {
+    if (!BuildTextProgram(context_, text_, error) || !BuildPresentProgram(context_, present_, error)) {
         std::fprintf(stderr, "OpenGL device: %s\n", error.c_str());
         return D3DERR_NOTAVAILABLE;
     }
     sampler_ = MakeGlObject(context_, GlKind::Sampler);
+    presentArray_ = MakeGlObject(context_, GlKind::VertexArray);
+    presentNearest_ = MakeGlObject(context_, GlKind::Sampler);
+    presentLinear_ = MakeGlObject(context_, GlKind::Sampler);
+    for (const auto& [sampler, filter] : {std::pair{presentNearest_, GL_NEAREST}, std::pair{presentLinear_, GL_LINEAR}}) {
+        glSamplerParameteri(sampler->Name(), GL_TEXTURE_MIN_FILTER, filter);
+        glSamplerParameteri(sampler->Name(), GL_TEXTURE_MAG_FILTER, filter);
+        glSamplerParameteri(sampler->Name(), GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glSamplerParameteri(sampler->Name(), GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    }
     textSampler_ = MakeGlObject(context_, GlKind::Sampler);
     glSamplerParameteri(textSampler_->Name(), GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glSamplerParameteri(textSampler_->Name(), GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -354,7 +368,7 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
     // adapter's format probe does).
     gl_.Framebuffer = ~0u;
     BindFramebuffer(framebuffer_[back_]->Name());
-    SetViewport(static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
+    SetViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
     if (count == 0) {
         Switch(GL_SCISSOR_TEST, gl_.Scissor, false);
         glClear(bits);
@@ -380,43 +394,59 @@ HRESULT GlDevice::Present()
 {
     if (inScene_)
         return D3DERR_INVALIDCALL;
-    SDL_Window* window = window_->Handle;
-    if (window != nullptr && context_->UseWith(window)) {
-        int drawableWidth = 0;
-        int drawableHeight = 0;
-        SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
-        const double scale = std::min(static_cast<double>(drawableWidth) / width_,
-                                      static_cast<double>(drawableHeight) / height_);
-        const int shownWidth = std::max(1, static_cast<int>(std::lround(width_ * scale)));
-        const int shownHeight = std::max(1, static_cast<int>(std::lround(height_ * scale)));
-        const int x = (drawableWidth - shownWidth) / 2;
-        const int y = (drawableHeight - shownHeight) / 2;
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_[back_]->Name());
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        gl_.Framebuffer = ~0u; // reading and drawing now go to different framebuffers
-        Switch(GL_SCISSOR_TEST, gl_.Scissor, false);
-        // Setting the viewport is also when Mesa's software drivers notice a resized window.
-        if (drawableWidth != drawableWidth_ || drawableHeight != drawableHeight_) {
-            glViewport(0, 0, drawableWidth, drawableHeight);
-            gl_.ViewportWidth = -1;
-            drawableWidth_ = drawableWidth;
-            drawableHeight_ = drawableHeight;
-        }
-        if (shownWidth != drawableWidth || shownHeight != drawableHeight) {
-            const float black[4] = {0, 0, 0, 1};
-            glClearColor(black[0], black[1], black[2], black[3]);
-            std::memcpy(gl_.ClearColour, black, sizeof black);
-            glClear(GL_COLOR_BUFFER_BIT);
-        }
-        const bool sameSize = shownWidth == static_cast<int>(width_) && shownHeight == static_cast<int>(height_);
-        glBlitFramebuffer(0, 0, static_cast<GLint>(width_), static_cast<GLint>(height_), x, y, x + shownWidth,
-                          y + shownHeight, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
-        SDL_GL_SwapWindow(window);
-    } else if (!context_->Use()) {
-        return D3DERR_DEVICELOST;
+    if (window_->Handle != nullptr && context_->UseWith(window_->Handle)) {
+        ShowBackBuffer();
+        return D3D_OK;
     }
+    if (!context_->Use())
+        return D3DERR_DEVICELOST;
     back_ = 1 - back_;
     return D3D_OK;
+}
+
+// Draws the back buffer into the window, scaled with its aspect ratio kept (black bars where it
+// does not fill it), shows the window, and makes the other colour buffer the back buffer. The
+// context must be current with the window.
+void GlDevice::ShowBackBuffer()
+{
+    SDL_Window* window = window_->Handle;
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+    const double scale =
+        std::min(static_cast<double>(drawableWidth) / width_, static_cast<double>(drawableHeight) / height_);
+    const int shownWidth = std::max(1, static_cast<int>(std::lround(width_ * scale)));
+    const int shownHeight = std::max(1, static_cast<int>(std::lround(height_ * scale)));
+    BindFramebuffer(0);
+    Switch(GL_SCISSOR_TEST, gl_.Scissor, false);
+    // Setting the viewport is also when Mesa's software drivers notice a resized window.
+    if (drawableWidth != drawableWidth_ || drawableHeight != drawableHeight_) {
+        SetViewport(0, 0, drawableWidth, drawableHeight);
+        drawableWidth_ = drawableWidth;
+        drawableHeight_ = drawableHeight;
+    }
+    if (shownWidth != drawableWidth || shownHeight != drawableHeight) {
+        const float black[4] = {0, 0, 0, 1};
+        glClearColor(black[0], black[1], black[2], black[3]);
+        std::memcpy(gl_.ClearColour, black, sizeof black);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    SetViewport((drawableWidth - shownWidth) / 2, (drawableHeight - shownHeight) / 2, shownWidth, shownHeight);
+    Switch(GL_DEPTH_TEST, gl_.DepthTest, false);
+    Switch(GL_CULL_FACE, gl_.CullFace, false);
+    Switch(GL_BLEND, gl_.Blend, false);
+    if (gl_.PolygonMode != GL_FILL) {
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        gl_.PolygonMode = GL_FILL;
+    }
+    UseProgram(present_.Program);
+    BindVertexArray(presentArray_);
+    BindTexture(colour_[back_]);
+    const bool sameSize = shownWidth == static_cast<int>(width_) && shownHeight == static_cast<int>(height_);
+    BindSampler(sameSize ? presentNearest_ : presentLinear_);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+    SDL_GL_SwapWindow(window);
+    back_ = 1 - back_;
 }
 
 HRESULT GlDevice::BeginScene()
@@ -748,12 +778,12 @@ void GlDevice::BindFramebuffer(GLuint framebuffer)
     }
 }
 
-void GlDevice::SetViewport(GLsizei width, GLsizei height)
+void GlDevice::SetViewport(GLint x, GLint y, GLsizei width, GLsizei height)
 {
-    if (gl_.ViewportWidth != width || gl_.ViewportHeight != height) {
-        glViewport(0, 0, width, height);
-        gl_.ViewportWidth = width;
-        gl_.ViewportHeight = height;
+    const GLint wanted[4] = {x, y, width, height};
+    if (std::memcmp(gl_.Viewport, wanted, sizeof wanted) != 0) {
+        glViewport(x, y, width, height);
+        std::memcpy(gl_.Viewport, wanted, sizeof wanted);
     }
 }
 
@@ -926,10 +956,12 @@ void GlDevice::UploadSceneUniforms()
     use.Lights = lightsVersion_;
 }
 
-bool GlDevice::ApplyDrawState()
+// The state every draw into the back buffer needs: where it draws, the depth test, culling and
+// fill mode.
+void GlDevice::ApplyRasterState()
 {
     BindFramebuffer(framebuffer_[back_]->Name());
-    SetViewport(static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
+    SetViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
     Switch(GL_SCISSOR_TEST, gl_.Scissor, false);
     Switch(GL_BLEND, gl_.Blend, false);
     const bool depth = zEnable_ != 0 && hasDepth_;
@@ -951,6 +983,11 @@ bool GlDevice::ApplyDrawState()
         glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
         gl_.PolygonMode = polygonMode;
     }
+}
+
+bool GlDevice::ApplyDrawState()
+{
+    ApplyRasterState();
     if (variantDirty_ && !SelectSceneProgram())
         return false;
     UseProgram(scene_->Program.Program);
@@ -1101,7 +1138,7 @@ HRESULT GlDevice::DrawText(const std::shared_ptr<TtfFace>& face, const std::stri
     GlyphAtlas& atlas = AtlasFor(face);
 
     BindFramebuffer(framebuffer_[back_]->Name());
-    SetViewport(static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
+    SetViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
     Switch(GL_DEPTH_TEST, gl_.DepthTest, false);
     Switch(GL_CULL_FACE, gl_.CullFace, false);
     if (gl_.PolygonMode != GL_FILL) {

@@ -1,9 +1,10 @@
 // The OpenGL device: Direct3D 8's device operations on an OpenGL 3.3 core context.
 //
 // The back buffer is a framebuffer of exactly the requested size and format (R5G6B5 or
-// X8R8G8B8) with the requested depth buffer; Present scales it into the device window with its
-// aspect ratio kept, then the two colour buffers change places (the flip swap effect), so the
-// front one holds the frame last presented.
+// X8R8G8B8) with the requested depth buffer; Present draws it into the device window, scaled with
+// its aspect ratio kept, then the two colour buffers change places (the flip swap effect), so the
+// front one holds the frame last presented. (It draws rather than blits: a software driver blits
+// with shaders of its own that it compiles anew in every run.)
 //
 // Render states honoured: Z enable (7), Z write enable (14), fill mode (8), cull mode (22),
 // lighting (137), ambient (139); others are accepted and have no effect. Texture stage 0's
@@ -113,7 +114,9 @@ private:
     friend class GlReference;
     GlDevice() = default;
     HRESULT Build(D3DPRESENT_PARAMETERS& params);
+    void ApplyRasterState();
     bool ApplyDrawState();
+    void ShowBackBuffer();
     bool SelectSceneProgram();
     void UploadSceneUniforms();
     void UpdateSampler();
@@ -122,7 +125,7 @@ private:
 
     // ---- what the context holds, as the device last set it ----
     void BindFramebuffer(GLuint framebuffer);
-    void SetViewport(GLsizei width, GLsizei height);
+    void SetViewport(GLint x, GLint y, GLsizei width, GLsizei height);
     void Switch(GLenum capability, int& known, bool on);
     void UseProgram(const GlObjectPtr& program);
     void BindVertexArray(const GlObjectPtr& array);
@@ -130,8 +133,7 @@ private:
     void BindSampler(const GlObjectPtr& sampler);
     struct GlState {
         GLuint Framebuffer = ~0u;
-        GLsizei ViewportWidth = -1;
-        GLsizei ViewportHeight = -1;
+        GLint Viewport[4] = {-1, -1, -1, -1};
         int DepthTest = -1; // -1 unknown, 0 off, 1 on
         int DepthMask = -1;
         int CullFace = -1;
@@ -188,6 +190,10 @@ private:
     std::map<std::uint32_t, std::unique_ptr<SceneUse>> scenePrograms_;
     SceneUse* scene_ = nullptr;
     TextProgram text_;
+    PresentProgram present_;
+    GlObjectPtr presentArray_; // no attributes: the present triangle needs none
+    GlObjectPtr presentNearest_;
+    GlObjectPtr presentLinear_;
     GlObjectPtr textArray_;
     GlObjectPtr textVertices_;
     GlObjectPtr sampler_;

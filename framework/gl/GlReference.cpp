@@ -13,9 +13,7 @@ class GlReference final : public ReferenceRenderer {
 public:
     GlReference(GlDevice& device, const std::vector<Batch>& batches, std::string& error);
     bool Ready() const { return ready_; }
-    void Begin() override;
     void DrawFrame(const D3DMATRIX& view, const D3DVECTOR& eye) override;
-    void End() override;
 
 private:
     struct Range {
@@ -33,8 +31,6 @@ private:
     GlObjectPtr white_;
     std::vector<Range> ranges_;
     glm::mat4 projection_{1.0f};
-    GLint shown_[4] = {}; // where the back buffer lands in the window: x, y, width, height
-    bool sameSize_ = true;
 };
 
 namespace {
@@ -135,82 +131,31 @@ GlReference::GlReference(GlDevice& device, const std::vector<Batch>& batches, st
     glUseProgram(0);
     projection_ = ToGlm(device.projection_);
 
-    int drawableWidth = 0;
-    int drawableHeight = 0;
-    SDL_GL_GetDrawableSize(device.window_->Handle, &drawableWidth, &drawableHeight);
-    const double scale = std::min(static_cast<double>(drawableWidth) / device.width_,
-                                  static_cast<double>(drawableHeight) / device.height_);
-    shown_[2] = std::max(1, static_cast<int>(std::lround(device.width_ * scale)));
-    shown_[3] = std::max(1, static_cast<int>(std::lround(device.height_ * scale)));
-    shown_[0] = (drawableWidth - shown_[2]) / 2;
-    shown_[1] = (drawableHeight - shown_[3]) / 2;
-    sameSize_ = shown_[2] == static_cast<int>(device.width_) && shown_[3] == static_cast<int>(device.height_);
     device.ForgetGlState(); // the set-up bound objects of its own
     ready_ = glGetError() == GL_NO_ERROR;
     if (!ready_)
         error = "the graphics driver refused the reference's set-up";
 }
 
-void GlReference::Begin()
-{
-    GlDevice& d = device_;
-    d.context_->UseWith(d.window_->Handle);
-    glViewport(0, 0, static_cast<GLsizei>(d.width_), static_cast<GLsizei>(d.height_));
-    glDisable(GL_SCISSOR_TEST);
-    glDisable(GL_BLEND);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    if (d.zEnable_ != 0 && d.hasDepth_) {
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
-        glDepthMask(GL_TRUE);
-    } else {
-        glDisable(GL_DEPTH_TEST);
-    }
-    if (d.cullMode_ == D3DCULL_CW || d.cullMode_ == D3DCULL_CCW) {
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        glFrontFace(d.cullMode_ == D3DCULL_CCW ? GL_CW : GL_CCW);
-    } else {
-        glDisable(GL_CULL_FACE);
-    }
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glClearColor(0, 0, 0, 0);
-    glClearDepth(1.0);
-    glUseProgram(program_.Program->Name());
-    glBindVertexArray(array_->Name());
-    glActiveTexture(GL_TEXTURE0);
-    glBindSampler(0, sampler_->Name());
-}
-
+// The device's own state changes go through its record of the context, so both keep track of
+// what is set: from frame to frame only what the present pass changed is set again.
 void GlReference::DrawFrame(const D3DMATRIX& view, const D3DVECTOR& eye)
 {
     GlDevice& d = device_;
-    glBindFramebuffer(GL_FRAMEBUFFER, d.framebuffer_[d.back_]->Name());
-    glClear(GL_COLOR_BUFFER_BIT | (d.hasDepth_ ? GL_DEPTH_BUFFER_BIT : 0));
+    d.context_->UseWith(d.window_->Handle);
+    d.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    d.ApplyRasterState();
+    d.UseProgram(program_.Program);
+    d.BindVertexArray(array_);
+    d.BindSampler(sampler_);
     const glm::mat4 viewProjection = projection_ * ToGlm(view);
     glUniformMatrix4fv(program_.ViewProjection, 1, GL_FALSE, glm::value_ptr(viewProjection));
     glUniform3f(program_.LampPosition, eye.x, eye.y, eye.z);
     for (const Range& range : ranges_) {
-        glBindTexture(GL_TEXTURE_2D, range.Texture->Name());
+        d.BindTexture(range.Texture);
         glDrawArrays(GL_TRIANGLES, range.First, range.Count);
     }
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    if (!sameSize_) {
-        glViewport(0, 0, shown_[0] * 2 + shown_[2], shown_[1] * 2 + shown_[3]);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glViewport(0, 0, static_cast<GLsizei>(d.width_), static_cast<GLsizei>(d.height_));
-    }
-    glBlitFramebuffer(0, 0, static_cast<GLint>(d.width_), static_cast<GLint>(d.height_), shown_[0], shown_[1],
-                      shown_[0] + shown_[2], shown_[1] + shown_[3], GL_COLOR_BUFFER_BIT,
-                      sameSize_ ? GL_NEAREST : GL_LINEAR);
-    SDL_GL_SwapWindow(d.window_->Handle);
-    d.back_ = 1 - d.back_;
-}
-
-void GlReference::End()
-{
-    glBindVertexArray(0);
-    device_.ForgetGlState();
+    d.ShowBackBuffer();
 }
 
 std::unique_ptr<ReferenceRenderer> MakeGlReference(IDirect3DDevice8& device,

@@ -184,6 +184,29 @@ void main()
 }
 )";
 
+// One triangle that covers the viewport (vertices from gl_VertexID, no buffer), the picture
+// stretched over it.
+const char* const PresentVertexShader = R"(#version 330 core
+out vec2 UV;
+
+void main()
+{
+    UV = vec2(gl_VertexID & 1, gl_VertexID >> 1) * 2.0;
+    gl_Position = vec4(UV * 2.0 - 1.0, 0.0, 1.0);
+}
+)";
+
+const char* const PresentFragmentShader = R"(#version 330 core
+in vec2 UV;
+uniform sampler2D Picture;
+out vec4 Colour;
+
+void main()
+{
+    Colour = texture(Picture, UV);
+}
+)";
+
 // The driver's message about a shader or a program.
 std::string InfoLog(GLuint object, decltype(glGetShaderiv) getParameter, decltype(glGetShaderInfoLog) getLog)
 {
@@ -301,5 +324,14 @@ bool BuildReferenceProgram(const std::shared_ptr<SdlGlContext>& context, Referen
     out.LampAttenuation = glGetUniformLocation(p, "LampAttenuation");
     glUseProgram(p);
     glUniform1i(glGetUniformLocation(p, "Texture"), 0);
+    return true;
+}
+
+bool BuildPresentProgram(const std::shared_ptr<SdlGlContext>& context, PresentProgram& out, std::string& error)
+{
+    if (!Link(context, out.Program, PresentVertexShader, PresentFragmentShader, error))
+        return false;
+    glUseProgram(out.Program->Name());
+    glUniform1i(glGetUniformLocation(out.Program->Name(), "Picture"), 0);
     return true;
 }
