@@ -197,9 +197,11 @@ bool WritePlot(const Report& report, const std::string& path, std::string& error
     Text(cr, 0, 0, "frame time, ms", 0.5);
     cairo_restore(cr);
     cairo_set_font_size(cr, 14);
+    const std::size_t slash = report.Map.find_last_of('/');
     Text(cr, Left, 20,
-         "dunmere-tool bench " + report.Map + ", " + std::to_string(report.Width) + " x " +
-             std::to_string(report.Height) + " x " + std::to_string(report.Depth),
+         "dunmere-tool bench " + report.Map.substr(slash == std::string::npos ? 0 : slash + 1) + ", " +
+             std::to_string(report.Width) + " x " + std::to_string(report.Height) + " x " +
+             std::to_string(report.Depth),
          0);
     cairo_set_font_size(cr, 12);
 
