@@ -243,20 +243,17 @@ HRESULT GlDevice::Build(D3DPRESENT_PARAMETERS& params)
     std::string error;
     // Scene programs are compiled when a draw first needs their variant; the text program now,
     // which also shows whether the driver takes the device's shaders at all.
-    if (!BuildTextProgram(context_, text_, error) || !BuildPresentProgram(context_, present_, error)) {
+    if (!BuildTextProgram(context_, text_, error)) {
         std::fprintf(stderr, "OpenGL device: %s\n", error.c_str());
         return D3DERR_NOTAVAILABLE;
     }
     sampler_ = MakeGlObject(context_, GlKind::Sampler);
     presentArray_ = MakeGlObject(context_, GlKind::VertexArray);
-    presentNearest_ = MakeGlObject(context_, GlKind::Sampler);
     presentLinear_ = MakeGlObject(context_, GlKind::Sampler);
-    for (const auto& [sampler, filter] : {std::pair{presentNearest_, GL_NEAREST}, std::pair{presentLinear_, GL_LINEAR}}) {
-        glSamplerParameteri(sampler->Name(), GL_TEXTURE_MIN_FILTER, filter);
-        glSamplerParameteri(sampler->Name(), GL_TEXTURE_MAG_FILTER, filter);
-        glSamplerParameteri(sampler->Name(), GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glSamplerParameteri(sampler->Name(), GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    }
+    glSamplerParameteri(presentLinear_->Name(), GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glSamplerParameteri(presentLinear_->Name(), GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(presentLinear_->Name(), GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(presentLinear_->Name(), GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     textSampler_ = MakeGlObject(context_, GlKind::Sampler);
     glSamplerParameteri(textSampler_->Name(), GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glSamplerParameteri(textSampler_->Name(), GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -394,10 +391,8 @@ HRESULT GlDevice::Present()
 {
     if (inScene_)
         return D3DERR_INVALIDCALL;
-    if (window_->Handle != nullptr && context_->UseWith(window_->Handle)) {
-        ShowBackBuffer();
-        return D3D_OK;
-    }
+    if (window_->Handle != nullptr && context_->UseWith(window_->Handle))
+        return ShowBackBuffer() ? D3D_OK : D3DERR_NOTAVAILABLE;
     if (!context_->Use())
         return D3DERR_DEVICELOST;
     back_ = 1 - back_;
@@ -406,8 +401,8 @@ HRESULT GlDevice::Present()
 
 // Draws the back buffer into the window, scaled with its aspect ratio kept (black bars where it
 // does not fill it), shows the window, and makes the other colour buffer the back buffer. The
-// context must be current with the window.
-void GlDevice::ShowBackBuffer()
+// context must be current with the window. False when the driver cannot build the program.
+bool GlDevice::ShowBackBuffer()
 {
     SDL_Window* window = window_->Handle;
     int drawableWidth = 0;
@@ -439,14 +434,29 @@ void GlDevice::ShowBackBuffer()
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         gl_.PolygonMode = GL_FILL;
     }
-    UseProgram(present_.Program);
+    const bool scaled = shownWidth != static_cast<int>(width_) || shownHeight != static_cast<int>(height_);
+    PresentProgram& program = scaled ? presentScaled_ : presentCopy_;
+    if (!program.Program) {
+        std::string error;
+        if (!BuildPresentProgram(context_, scaled, program, error)) {
+            std::fprintf(stderr, "OpenGL device: %s\n", error.c_str());
+            return false;
+        }
+        gl_.ProgramName = ~0u;
+    }
+    UseProgram(program.Program);
+    const int offset[2] = {(drawableWidth - shownWidth) / 2, (drawableHeight - shownHeight) / 2};
+    if (!scaled && std::memcmp(offset, presentOffset_, sizeof offset) != 0) {
+        glUniform2i(program.Offset, offset[0], offset[1]);
+        std::memcpy(presentOffset_, offset, sizeof offset);
+    }
     BindVertexArray(presentArray_);
     BindTexture(colour_[back_]);
-    const bool sameSize = shownWidth == static_cast<int>(width_) && shownHeight == static_cast<int>(height_);
-    BindSampler(sameSize ? presentNearest_ : presentLinear_);
+    BindSampler(presentLinear_);
     glDrawArrays(GL_TRIANGLES, 0, 3);
     SDL_GL_SwapWindow(window);
     back_ = 1 - back_;
+    return true;
 }
 
 HRESULT GlDevice::BeginScene()

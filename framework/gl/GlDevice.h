@@ -116,7 +116,7 @@ private:
     HRESULT Build(D3DPRESENT_PARAMETERS& params);
     void ApplyRasterState();
     bool ApplyDrawState();
-    void ShowBackBuffer();
+    bool ShowBackBuffer();
     bool SelectSceneProgram();
     void UploadSceneUniforms();
     void UpdateSampler();
@@ -190,9 +190,12 @@ private:
     std::map<std::uint32_t, std::unique_ptr<SceneUse>> scenePrograms_;
     SceneUse* scene_ = nullptr;
     TextProgram text_;
-    PresentProgram present_;
+    // The present programs, made at their first use: the copy, and the scaled one for a window
+    // of another size.
+    PresentProgram presentCopy_;
+    PresentProgram presentScaled_;
+    int presentOffset_[2] = {-1, -1}; // what the copy program holds
     GlObjectPtr presentArray_; // no attributes: the present triangle needs none
-    GlObjectPtr presentNearest_;
     GlObjectPtr presentLinear_;
     GlObjectPtr textArray_;
     GlObjectPtr textVertices_;

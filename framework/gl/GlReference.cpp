@@ -155,7 +155,8 @@ void GlReference::DrawFrame(const D3DMATRIX& view, const D3DVECTOR& eye)
         d.BindTexture(range.Texture);
         glDrawArrays(GL_TRIANGLES, range.First, range.Count);
     }
-    d.ShowBackBuffer();
+    if (!d.ShowBackBuffer())
+        throw GraphicsError(D3DERR_NOTAVAILABLE, "presenting the reference's frame");
 }
 
 std::unique_ptr<ReferenceRenderer> MakeGlReference(IDirect3DDevice8& device,

@@ -196,7 +196,18 @@ void main()
 }
 )";
 
-const char* const PresentFragmentShader = R"(#version 330 core
+const char* const PresentCopyShader = R"(#version 330 core
+uniform sampler2D Picture;
+uniform ivec2 Offset;
+out vec4 Colour;
+
+void main()
+{
+    Colour = texelFetch(Picture, ivec2(gl_FragCoord.xy) - Offset, 0);
+}
+)";
+
+const char* const PresentScaledShader = R"(#version 330 core
 in vec2 UV;
 uniform sampler2D Picture;
 out vec4 Colour;
@@ -327,11 +338,13 @@ bool BuildReferenceProgram(const std::shared_ptr<SdlGlContext>& context, Referen
     return true;
 }
 
-bool BuildPresentProgram(const std::shared_ptr<SdlGlContext>& context, PresentProgram& out, std::string& error)
+bool BuildPresentProgram(const std::shared_ptr<SdlGlContext>& context, bool scaled, PresentProgram& out,
+                         std::string& error)
 {
-    if (!Link(context, out.Program, PresentVertexShader, PresentFragmentShader, error))
+    if (!Link(context, out.Program, PresentVertexShader, scaled ? PresentScaledShader : PresentCopyShader, error))
         return false;
     glUseProgram(out.Program->Name());
     glUniform1i(glGetUniformLocation(out.Program->Name(), "Picture"), 0);
+    out.Offset = glGetUniformLocation(out.Program->Name(), "Offset");
     return true;
 }

@@ -75,14 +75,17 @@ struct ReferenceProgram {
     GLint LampAttenuation = -1;
 };
 
-// Shows the back buffer in the window: one triangle over the viewport sampling the picture.
+// Shows the back buffer in the window: one triangle over the viewport. The copy reads the
+// picture texel for pixel (it stands Offset pixels into the window); the scaled one samples it.
 struct PresentProgram {
     GlObjectPtr Program;
+    GLint Offset = -1;
 };
 
 // Compile and link; the context must be current. False with the driver's message on failure.
 bool BuildSceneProgram(const std::shared_ptr<SdlGlContext>& context, const SceneVariant& variant, SceneProgram& out,
                        std::string& error);
 bool BuildTextProgram(const std::shared_ptr<SdlGlContext>& context, TextProgram& out, std::string& error);
-bool BuildPresentProgram(const std::shared_ptr<SdlGlContext>& context, PresentProgram& out, std::string& error);
+bool BuildPresentProgram(const std::shared_ptr<SdlGlContext>& context, bool scaled, PresentProgram& out,
+                         std::string& error);
 bool BuildReferenceProgram(const std::shared_ptr<SdlGlContext>& context, ReferenceProgram& out, std::string& error);
