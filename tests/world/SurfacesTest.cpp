@@ -96,14 +96,20 @@ TEST_F(SurfacesTest, AWallStagesTwoTrianglesWithItsTextureSpanAndNormal)
     EXPECT_EQ(Walls[2].Z1, -20.0f);
 }
 
-TEST_F(SurfacesTest, WallTexturesOutsideTheTableDrawWithTextureOne)
+TEST_F(SurfacesTest, SurfaceTexturesOutsideTheTableDrawWithTextureOne)
 {
-    LoadMapText(Textures() + WallLine(0, 0, 10, 0, 0) + WallLine(0, 5, 10, 5, 150));
-    graphics->Draws.clear();
-    DrawWalls();
-    ASSERT_EQ(graphics->Draws.size(), 2u);
-    EXPECT_EQ(graphics->Draws[0].Texture, "one.png");
-    EXPECT_EQ(graphics->Draws[1].Texture, "one.png");
+    // -1 is also the texture of the surfaces that close the batches: walls and floors that use it
+    // themselves are closed and drawn all the same.
+    for (const auto& [first, last] : {std::pair{0, 150}, std::pair{-2, -1}}) {
+        SCOPED_TRACE(last);
+        LoadMapText(Textures() + WallLine(0, 0, 10, 0, first) + WallLine(0, 5, 10, 5, last) + FloorLine(0, last));
+        graphics->Draws.clear();
+        DrawWalls();
+        DrawFloors();
+        ASSERT_EQ(graphics->Draws.size(), 3u);
+        for (const ScriptedDraw& draw : graphics->Draws)
+            EXPECT_EQ(draw.Texture, "one.png");
+    }
 }
 
 TEST_F(SurfacesTest, AMapWithoutWallsOrFloorsDrawsNothing)
