@@ -43,6 +43,15 @@ bool ReadPng(const std::uint8_t* data, std::size_t size, ImageHeader& out)
         return false;
     out.Width = Big32(data + 16);
     out.Height = Big32(data + 20);
+    // Every chunk (length, type, data, checksum) must lie within the file up to IEND: the decoder
+    // would otherwise go on reading a chunk that claims gigabytes.
+    for (std::size_t at = 8; at < size;) {
+        if (size - at < 12 || Big32(data + at) > size - at - 12)
+            return false;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0)
+            break;
+        at += 12 + Big32(data + at);
+    }
     return true;
 }
 
@@ -113,14 +122,13 @@ bool ReadTga(const std::uint8_t* data, std::size_t size, ImageHeader& out)
         return false;
     out.Width = Little16(data + 12);
     out.Height = Little16(data + 14);
-    // Uncompressed pictures must be all there: the decoder would leave missing rows black.
-    if (imageType <= 3) {
-        const std::uint64_t mapBytes = colourMapType == 1 ? (Little16(data + 5) * (data[7] + 7ull) / 8) : 0;
-        const std::uint64_t pixelBytes = static_cast<std::uint64_t>(out.Width) * out.Height * ((depth + 7u) / 8);
-        if (18ull + data[0] + mapBytes + pixelBytes > size)
-            return false;
-    }
-    return true;
+    // The picture must be all there: the decoder would leave missing rows black. Run-length
+    // packets cover at most 128 pixels with a header byte and one pixel value each.
+    const std::uint64_t mapBytes = colourMapType == 1 ? (Little16(data + 5) * (data[7] + 7ull) / 8) : 0;
+    const std::uint64_t pixels = static_cast<std::uint64_t>(out.Width) * out.Height;
+    const std::uint64_t pixelSize = (depth + 7u) / 8;
+    const std::uint64_t pixelBytes = imageType <= 3 ? pixels * pixelSize : (pixels + 127) / 128 * (1 + pixelSize);
+    return 18ull + data[0] + mapBytes + pixelBytes <= size;
 }
 
 const char* TypeName(ImageKind kind)
@@ -179,9 +187,14 @@ bool LoadImageFile(const std::string& path, std::uint32_t maxSide, ImageRGBA& ou
         error = "cannot read the file";
         return false;
     }
+    return DecodeImage(bytes, path, maxSide, out, error);
+}
 
+bool DecodeImage(const std::vector<std::uint8_t>& bytes, std::string_view fileName, std::uint32_t maxSide,
+                 ImageRGBA& out, std::string& error)
+{
     ImageHeader header;
-    if (!ReadImageHeader(bytes.data(), bytes.size(), path, header)) {
+    if (!ReadImageHeader(bytes.data(), bytes.size(), fileName, header)) {
         error = "not a BMP, PNG, JPEG or TGA image, or its header is damaged";
         return false;
     }

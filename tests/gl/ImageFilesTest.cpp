@@ -15,11 +15,15 @@ bool Header(const std::string& bytes, const std::string& name, ImageHeader& out)
 TEST(ImageHeaders, GiveTheKindAndSizeOfEachFormatBeforeAnyDecoding)
 {
     ImageHeader h;
-    const std::string png = std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x01\x00\0\0\0\x40", 24);
+    // Signature and IHDR (its fields after the size, and the checksum, are not read here).
+    std::string png = std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x01\x00\0\0\0\x40", 24) + std::string(9, '\0');
     ASSERT_TRUE(Header(png, "a.bin", h));
     EXPECT_EQ(h.Kind, ImageKind::Png);
     EXPECT_EQ(h.Width, 256u);
     EXPECT_EQ(h.Height, 64u);
+    // Every chunk must lie within the file: the decoder would go on reading one that claims more.
+    EXPECT_FALSE(Header(png.substr(0, 32), "a.png", h));
+    EXPECT_FALSE(Header(png + std::string("\0\x20\0\x07tIME", 8) + std::string(11, '\0'), "a.png", h));
 
     std::string bmp = "BM" + std::string(24, '\0');
     bmp[14] = 40;
@@ -43,14 +47,20 @@ TEST(ImageHeaders, GiveTheKindAndSizeOfEachFormatBeforeAnyDecoding)
     tga[12] = 3;
     tga[14] = 2;
     tga[16] = 24;
+    // Pictures must be all there: a run-length packet covers at most 128 pixels.
+    EXPECT_FALSE(Header(tga, "Wall.TGA", h));
+    tga += "\x85\x10\x20\x30"; // one run of 6 pixels
     ASSERT_TRUE(Header(tga, "Wall.TGA", h));
     EXPECT_EQ(h.Kind, ImageKind::Tga);
     EXPECT_EQ(h.Width, 3u);
     EXPECT_EQ(h.Height, 2u);
     EXPECT_FALSE(Header(tga, "wall.png", h));
-    tga[2] = 2; // uncompressed, so all 3 x 2 pixels must be there
+    tga[12] = static_cast<char>(129); // 258 pixels need two packets
     EXPECT_FALSE(Header(tga, "Wall.TGA", h));
-    tga += std::string(18, '\0');
+    tga[12] = 3;
+    tga[2] = 2; // uncompressed: 18 bytes of pixels
+    EXPECT_FALSE(Header(tga, "Wall.TGA", h));
+    tga += std::string(14, '\0');
     EXPECT_TRUE(Header(tga, "Wall.TGA", h));
 }
 
