@@ -39,7 +39,7 @@ struct ScriptedGraphics {
     HRESULT CreateDeviceResult = D3D_OK;
 
     // ---- what the helper object answers ----
-    // Texture files load when they can be opened for reading, unless listed here.
+    // Texture files load when they are files that can be opened for reading, unless listed here.
     std::set<std::string> FailingTextureFiles;
     // Mesh loading: by default every mesh file fails with D3DXERR_INVALIDDATA.
     std::function<HRESULT(const std::string& path, D3DXMaterialBuffer& materials, DWORD& materialCount)> LoadMesh;
