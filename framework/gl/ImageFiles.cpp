@@ -131,14 +131,17 @@ bool ReadTga(const std::uint8_t* data, std::size_t size, ImageHeader& out)
     return 18ull + data[0] + mapBytes + pixelBytes <= size;
 }
 
-const char* TypeName(ImageKind kind)
+// The decoder of the kind the header names, and no other: SDL_image's own choice goes by what
+// the bytes look like and would let any of its other formats (SVG, GIF, XCF, ...) decode a file
+// that passed for one of these four.
+SDL_Surface* Decode(ImageKind kind, SDL_RWops* stream)
 {
     switch (kind) {
-    case ImageKind::Bmp: return "BMP";
-    case ImageKind::Png: return "PNG";
-    case ImageKind::Jpeg: return "JPG";
-    case ImageKind::Tga: return "TGA";
-    default: return "";
+    case ImageKind::Bmp: return IMG_LoadBMP_RW(stream);
+    case ImageKind::Png: return IMG_LoadPNG_RW(stream);
+    case ImageKind::Jpeg: return IMG_LoadJPG_RW(stream);
+    case ImageKind::Tga: return IMG_LoadTGA_RW(stream);
+    default: return nullptr;
     }
 }
 
@@ -206,7 +209,9 @@ bool DecodeImage(const std::vector<std::uint8_t>& bytes, std::string_view fileNa
     }
 
     SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    SDL_Surface* decoded = stream ? IMG_LoadTyped_RW(stream, 1, TypeName(header.Kind)) : nullptr;
+    SDL_Surface* decoded = stream ? Decode(header.Kind, stream) : nullptr;
+    if (stream != nullptr)
+        SDL_RWclose(stream);
     if (decoded == nullptr) {
         error = std::string("the image is damaged (") + IMG_GetError() + ")";
         return false;

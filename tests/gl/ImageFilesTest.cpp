@@ -64,4 +64,18 @@ TEST(ImageHeaders, GiveTheKindAndSizeOfEachFormatBeforeAnyDecoding)
     EXPECT_TRUE(Header(tga, "Wall.TGA", h));
 }
 
+// Only the decoder of the kind the header names runs: this JPEG frame header is followed by an
+// SVG picture, which SDL_image, choosing by content, would decode.
+TEST(ImageFiles, OnlyTheDecoderOfTheHeadersKindRuns)
+{
+    const std::string jpeg = "\xFF\xD8\xFF\xC0\x01\x11\x08\x01\x04\x01\x04\x03"; // 260 x 260
+    const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='4' height='4'>"
+                            "<rect width='4' height='4' fill='red'/></svg>";
+    const std::string bytes = jpeg + svg;
+    ImageRGBA image;
+    std::string error;
+    EXPECT_FALSE(DecodeImage({bytes.begin(), bytes.end()}, "vector.jpg", 1024, image, error));
+    EXPECT_FALSE(error.empty());
+}
+
 } // namespace
