@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 
@@ -163,6 +164,9 @@ void LoadMap(const std::string& path)
     std::ifstream file(path, std::ios::binary);
     if (!file)
         throw MapFileError("cannot open the map file " + path + ": " + std::strerror(errno));
+    // A folder opens like a file and reads as an empty one.
+    if (std::error_code ignored; std::filesystem::is_directory(path, ignored))
+        throw MapFileError("cannot open the map file " + path + ": " + std::strerror(EISDIR));
 
     MapReading reading(file);
     const auto stopped = [&](int line, const std::string& why) {

@@ -125,12 +125,23 @@ TEST_F(ShutdownTest, TheLogIsSavedEvenWhenNoDeviceWasEverCreated)
                                                     "Statistics:", "", "", "...log ends here."}));
 }
 
-TEST_F(ShutdownTest, ALogThatCannotBeWrittenStillEndsTheProcessCleanly)
+TEST_F(ShutdownTest, ALogThatCannotBeWrittenStillEndsTheProcessCleanlySayingWhy)
 {
-    platform.AppFolder = folder / "missing/folder";
-    EXPECT_EQ(RunToExit([] { DestroyDirectX(); }), 0);
+    // A missing folder, a folder where the file should be, a disk that refuses the write.
+    std::filesystem::create_directories(folder / "folder/Log.txt");
+    std::filesystem::create_directories(folder / "full");
+    std::filesystem::create_symlink("/dev/full", folder / "full/Log.txt");
+    for (const char* where : {"missing/folder", "folder", "full"}) {
+        SCOPED_TRACE(where);
+        platform.AppFolder = folder / where;
+        journal->clear();
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(RunToExit([] { DestroyDirectX(); }), 0);
+        EXPECT_THAT(::testing::internal::GetCapturedStderr(),
+                    ::testing::StartsWith("Dunmere Demo: the log could not be saved: cannot "));
+        EXPECT_THAT(*journal, Contains("EndProcess(0)"));
+    }
     EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
-    EXPECT_THAT(*journal, Contains("EndProcess(0)"));
 }
 
 TEST_F(ShutdownTest, MeasuredStatisticsAreWrittenRoundedInTheirFormats)

@@ -324,7 +324,7 @@ TEST_F(GlFramework, TheShippedEntityModelLoadsAndShowsItsOutsideFaces)
     EXPECT_EQ(centre({0, 0, 0.001f}), 0u);
 }
 
-TEST_F(GlFramework, DamagedModelsAreTheCallersErrorAndMissingTexturesEndTheProgram)
+TEST_F(GlFramework, DamagedModelsAreTheCallersErrorAndTexturesTheyCannotHaveEndTheProgram)
 {
     StartGame(16);
     WriteWholeFile(folder / "models/broken.x", std::string(TwoMaterialQuad).substr(0, 300));
@@ -332,19 +332,28 @@ TEST_F(GlFramework, DamagedModelsAreTheCallersErrorAndMissingTexturesEndTheProgr
     EXPECT_THROW(LoadModel(model, folder / "models", "broken.x"), GraphicsError);
     EXPECT_THROW(LoadModel(model, folder / "models", "missing.x"), GraphicsError);
 
-    WriteWholeFile(folder / "Textures/broken.png", "not a picture");
-    TexturePtr texture;
-    int code = 0;
-    try {
-        LoadTextureFile(texture, folder / "Textures/broken.png");
-    } catch (const ProcessExit& exit) {
-        code = exit.Code;
+    // A model that names itself as its texture, and one that names a texture that is not there.
+    for (const char* texture : {"quad.x", "Skins\\Missing.png"}) {
+        SCOPED_TRACE(texture);
+        WriteWholeFile(folder / "models/quad.x", Replace(TwoMaterialQuad, "Skins\\Wall.PNG", texture));
+        if (!D3DDevice) { // the first one ended the program
+            ResetState();
+            window = platform->CreateWindow(MainWindowOptions());
+            MainWindow = window.get();
+            StartGame(16);
+        }
+        int code = 0;
+        try {
+            LoadModel(model, folder / "models", "quad.x");
+        } catch (const ProcessExit& exit) {
+            code = exit.Code;
+        }
+        EXPECT_EQ(code, 1);
+        const auto lines = SplitCrLfLines(ReadWholeFile(folder / "Log.txt"));
+        EXPECT_EQ(LinesFrom(lines, "Error loading texture - Quitting.", 2),
+                  (std::vector<std::string>{"Error loading texture - Quitting.",
+                                            "Destroyed DirectX at " + FormatLocalTime(scripted.Clock)}));
     }
-    EXPECT_EQ(code, 1);
-    const auto lines = SplitCrLfLines(ReadWholeFile(folder / "Log.txt"));
-    EXPECT_EQ(LinesFrom(lines, "Error loading texture - Quitting.", 2),
-              (std::vector<std::string>{"Error loading texture - Quitting.", "Destroyed DirectX at " +
-                                                                                  FormatLocalTime(scripted.Clock)}));
 }
 
 TEST(GlStartUp, WithoutOpenGL33TheStartUpFailsInOrderAndTheLogSaysWhy)
