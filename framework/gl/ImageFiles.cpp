@@ -43,16 +43,13 @@ bool ReadPng(const std::uint8_t* data, std::size_t size, ImageHeader& out)
         return false;
     out.Width = Big32(data + 16);
     out.Height = Big32(data + 20);
-    // Every chunk (length, type, data, checksum) must lie within the file up to IEND: the decoder
-    // would otherwise go on reading a chunk that claims gigabytes.
-    for (std::size_t at = 8; at < size;) {
-        if (size - at < 12 || Big32(data + at) > size - at - 12)
-            return false;
+    // Every chunk (length, type, data, checksum) must lie within the file, up to the IEND chunk
+    // that ends it: the decoder would otherwise go on reading a chunk that claims gigabytes, or,
+    // at the end of the data, read the last chunk again and again.
+    for (std::size_t at = 8; size - at >= 12 && Big32(data + at) <= size - at - 12; at += 12 + Big32(data + at))
         if (std::memcmp(data + at + 4, "IEND", 4) == 0)
-            break;
-        at += 12 + Big32(data + at);
-    }
-    return true;
+            return true;
+    return false;
 }
 
 bool ReadBmp(const std::uint8_t* data, std::size_t size, ImageHeader& out)

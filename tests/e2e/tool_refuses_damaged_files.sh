@@ -7,8 +7,9 @@ tool="$work/game/dunmere-tool"
 bad="$work/bad"
 mkdir -p "$bad/Textures" "$bad/folder.dnmap"
 : >"$bad/Textures/empty.png"
-# The signature and an IHDR chunk of 100000 x 100000 RGBA pixels, and nothing after it.
-printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x06\0\0\0\0\0\0\0' >"$bad/Textures/huge.png"
+# The signature, an IHDR chunk of 100000 x 100000 RGBA pixels and the closing IEND chunk.
+printf '\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x06\0\0\0\0\0\0\0\0\0\0\0IEND\xaeB`\x82' \
+    >"$bad/Textures/huge.png"
 
 shot() {
     set +e

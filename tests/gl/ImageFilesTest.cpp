@@ -15,15 +15,18 @@ bool Header(const std::string& bytes, const std::string& name, ImageHeader& out)
 TEST(ImageHeaders, GiveTheKindAndSizeOfEachFormatBeforeAnyDecoding)
 {
     ImageHeader h;
-    // Signature and IHDR (its fields after the size, and the checksum, are not read here).
-    std::string png = std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x01\x00\0\0\0\x40", 24) + std::string(9, '\0');
-    ASSERT_TRUE(Header(png, "a.bin", h));
+    // Signature, IHDR (its fields after the size, and the checksums, are not read here) and IEND.
+    const std::string ihdr = std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\x01\x00\0\0\0\x40", 24) + std::string(9, '\0');
+    const std::string iend = std::string("\0\0\0\0IEND", 8) + std::string(4, '\0');
+    ASSERT_TRUE(Header(ihdr + iend, "a.bin", h));
     EXPECT_EQ(h.Kind, ImageKind::Png);
     EXPECT_EQ(h.Width, 256u);
     EXPECT_EQ(h.Height, 64u);
-    // Every chunk must lie within the file: the decoder would go on reading one that claims more.
-    EXPECT_FALSE(Header(png.substr(0, 32), "a.png", h));
-    EXPECT_FALSE(Header(png + std::string("\0\x20\0\x07tIME", 8) + std::string(11, '\0'), "a.png", h));
+    // Every chunk must lie within the file, up to IEND: the decoder would go on reading one that
+    // claims more, or read the last one again and again.
+    EXPECT_FALSE(Header(ihdr.substr(0, 32), "a.png", h));
+    EXPECT_FALSE(Header(ihdr, "a.png", h));
+    EXPECT_FALSE(Header(ihdr + std::string("\0\x20\0\x07tIME", 8) + std::string(11, '\0') + iend, "a.png", h));
 
     std::string bmp = "BM" + std::string(24, '\0');
     bmp[14] = 40;
