@@ -1,7 +1,6 @@
 #include "tests/fuzz/FuzzHarness.h"
 
 #include "framework/DirectX_Framework.h"
-#include "framework/scripted/ScriptedPlatform.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -56,17 +55,23 @@ std::string WriteFile(const std::string& name, const std::uint8_t* data, std::si
     return path.string();
 }
 
-ScriptedGraphics& StartDevice()
+ScriptedPlatform& StartPlatform()
 {
-    using namespace DirectX_Framework;
-    ResetState();
+    DirectX_Framework::ResetState();
     InstallPlatform(nullptr);
     TheGraphics = std::make_shared<ScriptedGraphics>();
-    TheGraphics->Modes = {D3DDISPLAYMODE{640, 480, 60, D3DFMT_X8R8G8B8}};
-    TheGraphics->DepthFormats = {D3DFMT_D16};
     ThePlatformDouble = std::make_unique<ScriptedPlatform>(TheGraphics->Calls);
     ThePlatformDouble->AppFolder = ProgramFolder();
     InstallPlatform(ThePlatformDouble.get());
+    return *ThePlatformDouble;
+}
+
+ScriptedGraphics& StartDevice()
+{
+    using namespace DirectX_Framework;
+    StartPlatform();
+    TheGraphics->Modes = {D3DDISPLAYMODE{640, 480, 60, D3DFMT_X8R8G8B8}};
+    TheGraphics->DepthFormats = {D3DFMT_D16};
     DirectXFactory = ScriptedDirectXFactory(TheGraphics);
     TheWindow = std::make_unique<ScriptedWindow>("frmMain", TheGraphics->Calls);
     MainWindow = TheWindow.get();

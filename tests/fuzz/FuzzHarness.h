@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/scripted/ScriptedGraphics.h"
+#include "framework/scripted/ScriptedPlatform.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,8 +19,12 @@ const std::string& ProgramFolder();
 // returns the full path.
 std::string WriteFile(const std::string& name, const std::uint8_t* data, std::size_t size);
 
-// Puts the framework back to its start, installs the scripted platform on the program folder and
-// a new scripted back end offering 640 x 480, and creates the device as the start sequence does.
+// Puts the framework back to its start and installs a new scripted platform (message boxes and
+// the end of the process recorded, not shown or done) on the program folder.
+ScriptedPlatform& StartPlatform();
+
+// StartPlatform, then a new scripted back end offering 640 x 480 with the device created as the
+// start sequence creates it.
 ScriptedGraphics& StartDevice();
 
 // Whether a line of the engine log equals text.
