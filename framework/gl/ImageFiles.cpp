@@ -121,7 +121,7 @@ bool ReadTga(const std::uint8_t* data, std::size_t size, ImageHeader& out)
     out.Height = Little16(data + 14);
     // The picture must be all there: the decoder would leave missing rows black. Run-length
     // packets cover at most 128 pixels with a header byte and one pixel value each.
-    const std::uint64_t mapBytes = colourMapType == 1 ? (Little16(data + 5) * (data[7] + 7ull) / 8) : 0;
+    const std::uint64_t mapBytes = colourMapType == 1 ? Little16(data + 5) * ((data[7] + 7ull) / 8) : 0;
     const std::uint64_t pixels = static_cast<std::uint64_t>(out.Width) * out.Height;
     const std::uint64_t pixelSize = (depth + 7u) / 8;
     const std::uint64_t pixelBytes = imageType <= 3 ? pixels * pixelSize : (pixels + 127) / 128 * (1 + pixelSize);

@@ -1,9 +1,9 @@
 #include "tests/fuzz/FuzzHarness.h"
 
 #include "framework/DirectX_Framework.h"
+#include "tests/support/TempFolder.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -11,25 +11,6 @@
 namespace Fuzz {
 
 namespace {
-
-struct Folder {
-    Folder()
-    {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/dunmere-fuzz-XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::perror("dunmere fuzz: cannot make a program folder");
-            std::abort();
-        }
-        Path = pattern;
-    }
-    ~Folder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(Path, ignored);
-    }
-    std::string Path;
-};
 
 // Made afresh for every input, so their journals do not grow over a campaign.
 std::unique_ptr<ScriptedPlatform> ThePlatformDouble;
@@ -40,8 +21,9 @@ std::unique_ptr<ScriptedWindow> TheWindow;
 
 const std::string& ProgramFolder()
 {
-    static const Folder folder;
-    return folder.Path;
+    static const TempFolder folder;
+    static const std::string path = folder.Path().string();
+    return path;
 }
 
 std::string WriteFile(const std::string& name, const std::uint8_t* data, std::size_t size)
@@ -80,15 +62,6 @@ ScriptedGraphics& StartDevice()
         Fail("the scripted device could not be started", __FILE__, __LINE__);
     CreateGraphicsDevice(TheWindow.get());
     return *TheGraphics;
-}
-
-bool LogHas(const std::string& text)
-{
-    const auto& log = DirectX_Framework::EngineLog;
-    for (int i = 0; i < log.LogLineCount; ++i)
-        if (log.LogLines[static_cast<std::size_t>(i)] == text)
-            return true;
-    return false;
 }
 
 void Fail(const char* condition, const char* file, int line)

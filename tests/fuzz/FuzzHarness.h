@@ -27,9 +27,6 @@ ScriptedPlatform& StartPlatform();
 // start sequence creates it.
 ScriptedGraphics& StartDevice();
 
-// Whether a line of the engine log equals text.
-bool LogHas(const std::string& text);
-
 // Stops the fuzzer with the failed condition and where it stands.
 [[noreturn]] void Fail(const char* condition, const char* file, int line);
 

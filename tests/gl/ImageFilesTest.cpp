@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -65,6 +66,28 @@ TEST(ImageHeaders, GiveTheKindAndSizeOfEachFormatBeforeAnyDecoding)
     EXPECT_FALSE(Header(tga, "Wall.TGA", h));
     tga += std::string(14, '\0');
     EXPECT_TRUE(Header(tga, "Wall.TGA", h));
+}
+
+// The picture seeds of the fuzz corpus: ok-* files decode to the size their header gives; bad-*
+// files (empty, cut short, corrupt, false, or claiming pictures far larger than their data) are
+// refused with a reason.
+TEST(ImageFiles, TheCorpusFilesDecodeOrAreRefusedAsNamed)
+{
+    for (const auto& entry : std::filesystem::directory_iterator(DUNMERE_FUZZ_CORPUS "/image")) {
+        const std::string name = entry.path().filename().string();
+        ImageRGBA image;
+        std::string error;
+        const bool loaded = LoadImageFile(entry.path().string(), 16384, image, error);
+        if (name.rfind("ok-", 0) == 0) {
+            EXPECT_TRUE(loaded && image.Pixels.size() == image.Width * image.Height * 4u) << name << ": " << error;
+        } else if (name.rfind("bad-", 0) == 0) {
+            EXPECT_FALSE(loaded || error.empty()) << name;
+        }
+    }
+    ImageRGBA image;
+    std::string error;
+    EXPECT_FALSE(LoadImageFile(DUNMERE_FUZZ_CORPUS "/image/missing.png", 64, image, error));
+    EXPECT_FALSE(LoadImageFile(DUNMERE_FUZZ_CORPUS "/image", 64, image, error)) << "a folder";
 }
 
 // Only the decoder of the kind the header names runs: this JPEG frame header is followed by an
