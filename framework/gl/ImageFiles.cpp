@@ -219,8 +219,9 @@ bool DecodeImage(const std::vector<std::uint8_t>& bytes, std::string_view fileNa
         error = std::string("cannot convert the image (") + SDL_GetError() + ")";
         return false;
     }
-    const bool fits = rgba->w > 0 && rgba->h > 0 && static_cast<std::uint32_t>(rgba->w) <= maxSide &&
-                      static_cast<std::uint32_t>(rgba->h) <= maxSide;
+    // The header's size was checked against maxSide; a picture of another size is damaged.
+    const bool fits = rgba->w > 0 && rgba->h > 0 && static_cast<std::uint32_t>(rgba->w) == header.Width &&
+                      static_cast<std::uint32_t>(rgba->h) == header.Height;
     if (fits) {
         out.Width = static_cast<std::uint32_t>(rgba->w);
         out.Height = static_cast<std::uint32_t>(rgba->h);
@@ -232,7 +233,7 @@ bool DecodeImage(const std::vector<std::uint8_t>& bytes, std::string_view fileNa
                         static_cast<std::size_t>(out.Width) * 4);
         SDL_UnlockSurface(rgba);
     } else {
-        error = "the decoded picture does not fit in a texture";
+        error = "the picture is not of the size its header gives";
     }
     SDL_FreeSurface(rgba);
     return fits;

@@ -109,7 +109,15 @@ png = open('image/ok-a.png', 'rb').read()
 bmp_header = b'BM' + bytes(12) + struct.pack('<I', 40)
 tga_header = bytearray(18)
 tga_header[2], tga_header[12], tga_header[14], tga_header[16] = 2, 64, 64, 32
+rle_tga = bytearray(tga_header)
+rle_tga[2], rle_tga[12], rle_tga[14], rle_tga[16] = 10, 129, 1, 24  # 129 pixels need two packets
+rows = b'\x00\x00\xff' * 4 + b'\xff\x00\x00' * 4
 pictures = {
+    # 4 x 2 pixels stored top row first (a negative height).
+    'ok-top-down.bmp': (b'BM' + struct.pack('<IHHI', 54 + len(rows), 0, 0, 54) +
+                        struct.pack('<IiiHHIIiiII', 40, 4, -2, 1, 24, 0, len(rows), 0, 0, 0, 0) + rows),
+    'bad-rle-tga-one-packet-for-two.tga': bytes(rle_tga) + b'\xff\x10\x20\x30',
+    'bad-tga-named-png.png': open('image/ok-raw.tga', 'rb').read(),
     'bad-empty.png': b'',
     'bad-words.png': b'this is not a picture',
     'bad-truncated.png': png[:len(png) // 2],
