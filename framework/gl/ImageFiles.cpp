@@ -57,20 +57,27 @@ bool ReadBmp(const std::uint8_t* data, std::size_t size, ImageHeader& out)
     if (size < 26)
         return false;
     const std::uint32_t infoSize = Little32(data + 14);
+    std::uint32_t bits = 0;
+    std::uint32_t compression = 0;
     if (infoSize == 12) { // OS/2 core header: 16-bit sizes
         out.Width = Little16(data + 18);
         out.Height = Little16(data + 20);
-        return true;
+        bits = Little16(data + 24);
+    } else {
+        const auto width = static_cast<std::int32_t>(Little32(data + 18));
+        const auto height = static_cast<std::int32_t>(Little32(data + 22)); // negative: rows top down
+        if (infoSize < 40 || size < 34 || width <= 0 || height == 0 || height == INT32_MIN)
+            return false;
+        out.Width = static_cast<std::uint32_t>(width);
+        out.Height = static_cast<std::uint32_t>(height < 0 ? -height : height);
+        bits = Little16(data + 28);
+        compression = Little32(data + 30);
     }
-    if (infoSize < 40)
-        return false;
-    const auto width = static_cast<std::int32_t>(Little32(data + 18));
-    const auto height = static_cast<std::int32_t>(Little32(data + 22)); // negative: rows top down
-    if (width <= 0 || height == 0 || height == INT32_MIN)
-        return false;
-    out.Width = static_cast<std::uint32_t>(width);
-    out.Height = static_cast<std::uint32_t>(height < 0 ? -height : height);
-    return true;
+    // Uncompressed rows (padded to 4 bytes) must all be there: the decoder would make up the rest.
+    const std::uint64_t offset = Little32(data + 10);
+    const std::uint64_t rowBytes = (std::uint64_t{out.Width} * bits + 31) / 32 * 4;
+    const bool rows = compression == 0 || compression == 3; // plain or with bit fields
+    return offset <= size && (!rows || rowBytes * out.Height <= size - offset);
 }
 
 bool ReadJpeg(const std::uint8_t* data, std::size_t size, ImageHeader& out)
