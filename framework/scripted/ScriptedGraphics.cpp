@@ -319,7 +319,7 @@ public:
         g_->Calls->push_back("CreateTextureFromFile(" + ScriptedTextureLabel(path) + ")");
         std::error_code error;
         if (g_->FailingTextureFiles.count(ScriptedTextureLabel(path)) != 0 ||
-            !std::filesystem::is_regular_file(path, error) || !std::ifstream(path))
+            (!g_->TexturesLoadUnread && (!std::filesystem::is_regular_file(path, error) || !std::ifstream(path))))
             return D3DXERR_INVALIDDATA;
         out = std::make_shared<ScriptedTexture>(ScriptedTextureLabel(path));
         return D3D_OK;

@@ -26,5 +26,5 @@ for texture in empty huge; do
 done
 shot "$bad/empty.dnmap" "Textures/empty.png: the file is empty"
 shot "$bad/huge.dnmap" "Textures/huge.png: the picture is 100000 x 100000 pixels"
-shot "$bad/folder.dnmap" "folder.dnmap: Is a directory"
+shot "$bad/folder.dnmap" "folder.dnmap: it is a folder"
 echo "ok"
