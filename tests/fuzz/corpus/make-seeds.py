@@ -118,6 +118,10 @@ pictures = {
                         struct.pack('<IiiHHIIiiII', 40, 4, -2, 1, 24, 0, len(rows), 0, 0, 0, 0) + rows),
     'bad-rle-tga-one-packet-for-two.tga': bytes(rle_tga) + b'\xff\x10\x20\x30',
     'bad-tga-named-png.png': open('image/ok-raw.tga', 'rb').read(),
+    # A JPEG frame header (260 x 260) on an SVG picture: only the JPEG decoder may run.
+    'bad-jpeg-header-on-an-svg.jpg': (b'\xff\xd8\xff\xc0\x01\x11\x08\x01\x04\x01\x04\x03' +
+                                      b"<svg xmlns='http://www.w3.org/2000/svg' width='4' height='4'>"
+                                      b"<rect width='4' height='4' fill='red'/></svg>"),
     'bad-empty.png': b'',
     'bad-words.png': b'this is not a picture',
     'bad-truncated.png': png[:len(png) // 2],
