@@ -15,7 +15,7 @@ frmConfig::frmConfig(ConfigView& view) : view_(view)
     view_.Events.cmbResModes_Scroll = [this] { cmbResModes_Scroll(); };
     view_.Events.chkWindowed_Click = [this] { chkWindowed_Click(); };
     view_.Events.cmdGo_Click = [this] { cmdGo_Click(); };
-    view_.Handlers.QueryUnload = [this] { Form_QueryUnload(); };
+    view_.Form().Handlers.QueryUnload = [this] { Form_QueryUnload(); };
 }
 
 std::string frmConfig::ConfigPath() const { return JoinPath(ThePlatform().AppPath(), "\\CONFIG.CFG"); }
@@ -32,7 +32,7 @@ void frmConfig::Form_Load()
 void frmConfig::FillResModes()
 {
     StartDirectX();
-    if (!StartDirect3D(&view_, 320, 200, 16, false)) {
+    if (!StartDirect3D(&view_.Form(), 320, 200, 16, false)) {
         ExitCode = 1;
         DestroyDirectX();
     }
@@ -123,7 +123,7 @@ void frmConfig::cmdGo_Click()
     StartSequence::EndOnUnexpectedError([&] {
         StartSequence::RunGame(mode, [this] {
             Form_QueryUnload();
-            view_.Unload();
+            view_.Form().Unload();
         });
     });
 }

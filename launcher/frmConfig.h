@@ -22,12 +22,14 @@ struct ConfigEvents {
     std::function<void()> cmdGo_Click;
 };
 
-// The launcher window with its controls: lblInfo (label), cmbResModes (list of modes),
-// chkWindowed (check box with a greyed third state) and cmdGo. A close by the user or the system
-// runs Handlers.QueryUnload, cannot be refused and, as no other window exists then, ends the
-// program; Unload (the start sequence's close) only takes the window away.
-class ConfigView : public Window {
+// The launcher's controls: lblInfo (label), cmbResModes (list of modes), chkWindowed (check box
+// with a greyed third state) and cmdGo, in the window Form(). A close of that window by the user
+// or the system runs its Handlers.QueryUnload, cannot be refused and, as no other window exists
+// then, ends the program; its Unload (the start sequence's close) only takes it away.
+class ConfigView {
 public:
+    virtual ~ConfigView() = default;
+    virtual Window& Form() = 0;
     virtual void SetInfoText(const std::string& text) = 0;
     virtual void ClearModes() = 0;                     // raises no event
     virtual void AddMode(const std::string& text) = 0; // selects nothing, raises no event

@@ -37,9 +37,9 @@ void Raise(const std::function<void()>& event)
 
 } // namespace
 
-class ConfigWindow::Form final : public QDialog {
+class ConfigWindow::Dialog final : public QDialog {
 public:
-    explicit Form(ConfigWindow& owner) : owner_(owner), banner_(":/launcher/banner.png")
+    explicit Dialog(ConfigWindow& owner) : owner_(owner), banner_(":/launcher/banner.png")
     {
         setWindowTitle("Dunmere Demo");
         setWindowIcon(QIcon(":/launcher/icon.png"));
@@ -122,7 +122,7 @@ private:
     QPixmap banner_;
 };
 
-ConfigWindow::ConfigWindow() : form_(std::make_unique<Form>(*this)) {}
+ConfigWindow::ConfigWindow() : form_(std::make_unique<Dialog>(*this)) {}
 
 ConfigWindow::~ConfigWindow() = default;
 

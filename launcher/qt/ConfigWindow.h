@@ -9,12 +9,14 @@
 
 class QWidget;
 
-class ConfigWindow final : public ConfigView {
+class ConfigWindow final : public Window, public ConfigView {
 public:
     ConfigWindow();
     ~ConfigWindow() override;
     ConfigWindow(const ConfigWindow&) = delete;
     ConfigWindow& operator=(const ConfigWindow&) = delete;
+
+    Window& Form() override { return *this; }
 
     void Show() override;
     void Hide() override;
@@ -40,7 +42,7 @@ public:
     QWidget& Widget();
 
 private:
-    class Form;
-    std::unique_ptr<Form> form_;
+    class Dialog;
+    std::unique_ptr<Dialog> form_;
     bool loaded_ = true;
 };

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <thread>
 
 using ::testing::ElementsAre;
@@ -183,14 +184,23 @@ TEST_F(SdlPlatformTest, TheCursorHidesBelowZeroAndShowsAgainAtZero)
     EXPECT_TRUE(visible());
 }
 
-TEST(SdlMessageBoxes, GoToStandardErrorAndCarryOnWhenTheBoxCannotBeShown)
+TEST_F(SdlPlatformTest, TheTickCounterCountsMillisecondsSinceTheMachineStarted)
+{
+    double uptime = 0;
+    std::ifstream("/proc/uptime") >> uptime;
+    const auto expected = static_cast<std::uint32_t>(static_cast<std::uint64_t>(uptime * 1000));
+    EXPECT_LT(platform->GetTickCount() - expected, 1000u); // wrap-safe difference
+}
+
+TEST(SdlMessageBoxes, GoToStandardErrorShowTheCursorAndCarryOnWhenTheBoxCannotBeShown)
 {
     std::vector<std::string> shown;
     bool canShow = true;
     SdlPlatformOptions options;
     options.PresentMessageBox = [&](std::string_view title, std::string_view text, MessageBoxIcon icon) {
         shown.push_back(std::string(title) + "|" + std::string(text) + "|" +
-                        (icon == MessageBoxIcon::Critical ? "critical" : "information"));
+                        (icon == MessageBoxIcon::Critical ? "critical" : "information") +
+                        (SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE ? "|cursor" : ""));
         return canShow;
     };
     std::string error;
@@ -198,11 +208,14 @@ TEST(SdlMessageBoxes, GoToStandardErrorAndCarryOnWhenTheBoxCannotBeShown)
     ASSERT_TRUE(platform) << error;
 
     ::testing::internal::CaptureStderr();
+    platform->ShowCursor(false); // the game hid the cursor: the box shows it while it is up
     platform->MessageBox("Line one\r\nLine two", MessageBoxIcon::Critical, "Error starting DirectX");
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
     canShow = false;
     platform->MessageBox("Carry on", MessageBoxIcon::Information, "Notice");
     const std::string written = ::testing::internal::GetCapturedStderr();
-    EXPECT_THAT(shown, ElementsAre("Error starting DirectX|Line one\nLine two|critical", "Notice|Carry on|information"));
+    EXPECT_THAT(shown, ElementsAre("Error starting DirectX|Line one\nLine two|critical|cursor",
+                                   "Notice|Carry on|information|cursor"));
     EXPECT_THAT(written, HasSubstr("Error starting DirectX: Line one\nLine two\n"));
     EXPECT_THAT(written, HasSubstr("Notice: Carry on\n"));
     platform.reset();
