@@ -44,11 +44,9 @@ TEST_F(ConfigWindowTest, TheControlsStandAtTheirPlacesAndTheKeyboardWorksTheLaun
     form.Form_Load();
     QWidget& dialog = window.Widget();
     EXPECT_EQ(dialog.size(), QSize(497, 179));
-    const std::pair<const char*, QRect> places[] = {{"lblInfo", {8, 72, 305, 97}},
-                                                    {"fraSettings", {320, 72, 169, 73}},
-                                                    {"cmbResModes", {8, 16, 153, 21}},
-                                                    {"chkWindowed", {8, 40, 153, 25}},
-                                                    {"cmdGo", {320, 152, 169, 19}}};
+    const std::pair<const char*, QRect> places[] = {
+        {"lblInfo", {8, 72, 305, 97}},  {"fraSettings", {320, 72, 169, 73}}, {"cmbResModes", {8, 16, 153, 21}},
+        {"chkWindowed", {8, 40, 153, 25}}, {"cmdGo", {320, 152, 169, 19}}};
     for (const auto& [name, place] : places)
         EXPECT_EQ(dialog.findChild<QWidget*>(name)->geometry(), place) << name;
     EXPECT_EQ(dialog.findChild<QLabel*>("lblInfo")->text(), "Line one\nLine two");
