@@ -46,15 +46,14 @@ wait_for_window() {
 }
 
 # Starts the game from the launcher as a player would with the keyboard: its window takes the
-# focus and Enter presses "Go!". Enter goes again only when nothing came of it for ten seconds (a
-# key sent before the window takes input is lost), so no stray Enter answers a later message box.
-# Prints the game window's id.
+# focus and Enter, sent to it, presses "Go!". Enter goes again only when nothing came of it for
+# ten seconds. Prints the game window's id.
 pass_launcher() {
     local launcher id=""
     launcher=$(wait_for_window "Dunmere Demo")
     for _ in $(seq 1 3); do
         xdotool windowfocus --sync "$launcher" 2>/dev/null || true
-        xdotool key Return
+        xdotool key --window "$launcher" Return
         for _ in $(seq 1 50); do
             id=$(window_named Main || true)
             [ -n "$id" ] && { echo "$id"; return 0; }
