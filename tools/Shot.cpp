@@ -4,6 +4,7 @@
 #include "framework/DirectX_Framework.h"
 #include "game/frmMain.h"
 #include "game/mdlRender.h"
+#include "tools/Headless.h"
 #include "world/WorldErrors.h"
 #include "world/mdlMap.h"
 #include "world/mdlSlipping.h"
@@ -59,11 +60,7 @@ int Run(const Request& request)
         std::cerr << "dunmere-tool: " << failure.what() << '\n';
         return 1;
     }
-    for (int i = 0; i < EngineLog.LogLineCount; ++i) {
-        const std::string& line = EngineLog.LogLines[static_cast<std::size_t>(i)];
-        if (line.rfind("Map reading stopped", 0) == 0)
-            std::cerr << request.MapPath << ": warning: " << line << '\n';
-    }
+    Headless::ReportStops(request.MapPath, std::cerr);
     mdlSlipping::PrepareWalls();
     mdlRender::PrepareRendering();
     ThrowIfFailed(D3DDevice->SetRenderState(D3DRS_FILLMODE, FillMode(request.Fill)), "SetRenderState");

@@ -1,19 +1,15 @@
 #include "tools/Walk.h"
 
 #include "framework/DirectX_Framework.h"
-#include "framework/scripted/ScriptedGraphics.h"
-#include "framework/scripted/ScriptedPlatform.h"
 #include "game/frmMain.h"
 #include "game/mdlGameLoop.h"
 #include "game/mdlRender.h"
+#include "tools/Headless.h"
 #include "world/Player.h"
-#include "world/WorldErrors.h"
 #include "world/mdlEntities.h"
-#include "world/mdlMap.h"
 #include "world/mdlSlipping.h"
 
 #include <charconv>
-#include <filesystem>
 #include <sstream>
 #include <vector>
 
@@ -83,62 +79,17 @@ bool RunLine(const std::vector<std::string>& words, std::ostream& out)
     return false;
 }
 
-// Loads the map with a device that keeps geometry but draws nothing. Textures are looked up
-// in the map's folder, as the game looks them up in its own.
-int LoadWorld(const std::string& mapPath, ScriptedPlatform& platform, std::ostream& err)
-{
-    auto graphics = std::make_shared<ScriptedGraphics>();
-    graphics->Modes = {D3DDISPLAYMODE{640, 480, 60, D3DFMT_X8R8G8B8}};
-    graphics->DepthFormats = {D3DFMT_D16};
-    DirectXFactory = ScriptedDirectXFactory(graphics);
-    KeepLogInMemory = true;
-    const std::filesystem::path folder = std::filesystem::absolute(mapPath).parent_path();
-    platform.AppFolder = folder.string();
-
-    static ScriptedWindow window("frmMain", platform.Journal);
-    StartDirectX();
-    if (!StartDirect3D(&window, 640, 480, 32, true)) {
-        err << "dunmere-tool: the headless device could not be started\n";
-        return 1;
-    }
-    CreateGraphicsDevice(&window);
-    try {
-        mdlMap::LoadMap(mapPath);
-    } catch (const MapFileError& error) {
-        err << "dunmere-tool: " << error.what() << '\n';
-        return 1;
-    } catch (const ProcessExit&) {
-        err << "dunmere-tool: " << mapPath << ": a texture could not be loaded";
-        const auto& log = EngineLog;
-        for (int i = log.LogLineCount - 1; i >= 0; --i) {
-            const std::string& line = log.LogLines[static_cast<std::size_t>(i)];
-            if (line.rfind("Loading texture from file ", 0) == 0) {
-                err << " (" << line.substr(26) << ")";
-                break;
-            }
-        }
-        err << '\n';
-        return 1;
-    }
-    for (int i = 0; i < EngineLog.LogLineCount; ++i) {
-        const std::string& line = EngineLog.LogLines[static_cast<std::size_t>(i)];
-        if (line.rfind("Map reading stopped", 0) == 0)
-            err << mapPath << ": warning: " << line << '\n';
-    }
-    mdlSlipping::PrepareWalls();
-    mdlEntities::SpawnPlayer();
-    return 0;
-}
-
 } // namespace
 
 int Run(const std::string& mapPath, std::istream& script, std::ostream& out, std::ostream& err)
 {
     ScriptedPlatform platform;
-    InstallPlatform(&platform);
-    const int loaded = LoadWorld(mapPath, platform, err);
-    if (loaded != 0)
-        return loaded;
+    if (!Headless::StartDevice(platform, std::make_shared<ScriptedGraphics>(), err) ||
+        !Headless::LoadMap(mapPath, platform, err))
+        return 1;
+    Headless::ReportStops(mapPath, err);
+    mdlSlipping::PrepareWalls();
+    mdlEntities::SpawnPlayer();
 
     std::string line;
     for (int number = 1; std::getline(script, line); ++number) {

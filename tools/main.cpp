@@ -1,4 +1,6 @@
 // dunmere-tool: companion commands for map authors and for the tests.
+#include "tools/Check.h"
+#include "tools/Plan.h"
 #include "tools/Shot.h"
 #include "tools/Walk.h"
 
@@ -43,7 +45,38 @@ int main(int argc, char** argv)
         ->default_str("solid");
     shotCommand->add_flag("--no-textures", shot.NoTextures, "draw without textures");
 
-    CLI11_PARSE(app, argc, argv);
+    std::vector<std::string> checkMaps;
+    bool quiet = false;
+    CLI::App* check = app.add_subcommand(
+        "check", "Read each MAP with the game's own loader and report what the game will do with it, as "
+                 "FILE:LINE:COL: error|warning: text, then a summary line per map. Exit status: 0 no errors, 1 "
+                 "errors, 2 a map cannot be read or the arguments are wrong.");
+    check->add_option("MAP", checkMaps, "the map files")->required();
+    check->add_flag("--quiet", quiet, "print only the errors");
+
+    Plan::Request plan;
+    CLI::App* planCommand = app.add_subcommand(
+        "plan", "Draw MAP from above into OUT (.png or .svg): floors shaded by height, walls with a tick on the "
+                "side they are seen from (dashed where the player steps over or walks under them), the spawn "
+                "point with its heading, a scale bar and a height legend.");
+    planCommand->add_option("MAP", plan.MapPath, "the map file")->required();
+    planCommand->add_option("OUT", plan.OutPath, "the picture to write, .png or .svg")->required();
+    planCommand->add_option("--size", plan.Size, "pixels on the longer side")
+        ->check(CLI::Range(Plan::MinSize, Plan::MaxSize))
+        ->default_str(std::to_string(plan.Size));
+
+    // Wrong arguments end with status 2.
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int code = app.exit(error);
+        return code == 0 ? 0 : 2;
+    }
+
+    if (check->parsed())
+        return Check::Run(checkMaps, quiet, std::cout, std::cerr);
+    if (planCommand->parsed())
+        return Plan::Run(plan, std::cerr);
 
     if (shotCommand->parsed()) {
         int width = 0;

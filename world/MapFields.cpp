@@ -1,18 +1,34 @@
 #include "world/MapFields.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace {
 
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 
+// Adds a character to the field's text; a field that grows too long keeps no text at all, so
+// memory stays bounded whatever the file holds.
+void Keep(MapField& field, int c)
+{
+    if (field.TooLong)
+        return;
+    if (field.Text.size() >= MapFieldReader::MaxFieldLength) {
+        field.TooLong = true;
+        std::string().swap(field.Text);
+        return;
+    }
+    field.Text.push_back(static_cast<char>(c));
+}
+
 } // namespace
 
 int MapFieldReader::Get()
 {
-    const int c = in_.get();
+    const int c = in_.sbumpc();
     if (c != std::char_traits<char>::eof())
         ++column_;
     return c;
@@ -24,10 +40,17 @@ bool MapFieldReader::AtLineEnd()
     return c == '\r' || c == '\n';
 }
 
-void MapFieldReader::ConsumeLineEnd()
+// One line end (CR LF, LF or CR), kept in the field's text when one is given.
+void MapFieldReader::ConsumeLineEnd(MapField* keepIn)
 {
-    if (Get() == '\r' && Peek() == '\n')
+    const int c = Get();
+    if (keepIn)
+        Keep(*keepIn, c);
+    if (c == '\r' && Peek() == '\n') {
         Get();
+        if (keepIn)
+            Keep(*keepIn, '\n');
+    }
     ++line_;
     column_ = 1;
 }
@@ -45,34 +68,35 @@ void MapFieldReader::ConsumeSeparator()
 
 MapField MapFieldReader::Read(FieldKind kind)
 {
+    constexpr int End = std::char_traits<char>::eof();
     while (IsBlank(Peek()))
         Get();
-    if (Peek() == std::char_traits<char>::eof())
-        throw MapEndOfFile{line_};
+    if (Peek() == End)
+        throw MapEndOfFile{line_, column_};
 
     MapField field;
     field.Line = line_;
     field.Column = column_;
-    const auto append = [&](int c) {
-        if (field.Text.size() >= MaxFieldLength)
-            throw MapFieldError(field.Line, field.Column, "a field is longer than 65536 characters");
-        field.Text.push_back(static_cast<char>(c));
-    };
 
     if (Peek() == '"') {
         Get();
         field.Quoted = true;
         for (;;) {
             const int c = Peek();
-            if (c == std::char_traits<char>::eof() || c == '\r' || c == '\n')
-                throw MapFieldError(field.Line, field.Column, "a quoted text has no closing quote on its line");
-            Get();
-            if (c == '"')
+            if (c == End)
+                throw MapFieldError(field.Line, field.Column,
+                                    "a quoted text has no closing quote before the end of the file");
+            if (c == '"') {
+                Get();
                 break;
-            append(c);
+            }
+            if (c == '\r' || c == '\n')
+                ConsumeLineEnd(&field);
+            else
+                Keep(field, Get());
         }
         // Anything between the closing quote and the separator is not part of the field.
-        while (Peek() != std::char_traits<char>::eof() && Peek() != ',' && !AtLineEnd())
+        while (Peek() != End && Peek() != ',' && !AtLineEnd())
             Get();
         ConsumeSeparator();
         return field;
@@ -80,11 +104,11 @@ MapField MapFieldReader::Read(FieldKind kind)
 
     for (;;) {
         const int c = Peek();
-        if (c == std::char_traits<char>::eof() || c == ',' || c == '\r' || c == '\n')
+        if (c == End || c == ',' || c == '\r' || c == '\n')
             break;
         if (kind == FieldKind::Number && IsBlank(c))
             break;
-        append(Get());
+        Keep(field, Get());
     }
     while (!field.Text.empty() && IsBlank(static_cast<unsigned char>(field.Text.back())))
         field.Text.pop_back();
@@ -95,7 +119,7 @@ MapField MapFieldReader::Read(FieldKind kind)
 namespace {
 
 // The value of a plain decimal number (optional sign, digits, optional fraction and exponent),
-// or nothing when the text is not one.
+// or nothing when the text is not one. A number too small for a double reads as 0.
 std::optional<double> PlainDecimal(const std::string& text)
 {
     std::size_t i = 0;
@@ -136,7 +160,7 @@ std::optional<double> PlainDecimal(const std::string& text)
     if (end != text.data() + text.size())
         return std::nullopt;
     if (error == std::errc::result_out_of_range)
-        return std::nullopt;
+        return 0.0;
     return value;
 }
 
@@ -163,37 +187,39 @@ bool OverflowsDouble(const std::string& text)
     return e == std::string::npos || text.find('-', e) == std::string::npos;
 }
 
-} // namespace
-
-namespace {
-
 // The field's value in double precision, 0 for text that is not a number; raises for numbers
 // that cannot be read.
-double NumberValue(const MapField& field)
+double NumberValue(const MapField& field, NumberNote* note)
 {
     const std::string& text = field.Text;
     if (LooksLikeNonFinite(text))
         throw MapFieldError(field.Line, field.Column, "\"" + text + "\" is not a finite number");
     if (OverflowsDouble(text))
         throw MapFieldError(field.Line, field.Column, "the number " + text + " is too large");
-    return PlainDecimal(text).value_or(0.0); // text that is not a number, or underflow to zero
+    const std::optional<double> value = PlainDecimal(text);
+    if (note)
+        *note = value ? NumberNote::None : NumberNote::NotANumber;
+    return value.value_or(0.0);
 }
 
 template <typename Integer>
-Integer MapInteger(const MapField& field)
+Integer MapInteger(const MapField& field, NumberNote* note)
 {
-    const double rounded = std::nearbyint(NumberValue(field));
+    const double value = NumberValue(field, note);
+    const double rounded = std::nearbyint(value);
     if (rounded < static_cast<double>(std::numeric_limits<Integer>::min()) ||
         rounded > static_cast<double>(std::numeric_limits<Integer>::max()))
         throw MapFieldError(field.Line, field.Column, "the whole number " + field.Text + " is out of range");
+    if (note && rounded != value)
+        *note = NumberNote::Rounded;
     return static_cast<Integer>(rounded);
 }
 
 } // namespace
 
-float MapNumber(const MapField& field)
+float MapNumber(const MapField& field, NumberNote* note)
 {
-    const double value = NumberValue(field);
+    const double value = NumberValue(field, note);
     if (value == 0.0 && !std::signbit(value))
         return 0.0f;
     // Decimal straight to single precision: one correct rounding, not two.
@@ -209,6 +235,6 @@ float MapNumber(const MapField& field)
     return single;
 }
 
-std::int32_t MapInteger32(const MapField& field) { return MapInteger<std::int32_t>(field); }
+std::int32_t MapInteger32(const MapField& field, NumberNote* note) { return MapInteger<std::int32_t>(field, note); }
 
-std::int16_t MapInteger16(const MapField& field) { return MapInteger<std::int16_t>(field); }
+std::int16_t MapInteger16(const MapField& field, NumberNote* note) { return MapInteger<std::int16_t>(field, note); }

@@ -1,7 +1,7 @@
 #include "world/mdlMap.h"
 
 #include "framework/DirectX_Framework.h"
-#include "world/MapFields.h"
+#include "framework/Platform.h"
 #include "world/WorldErrors.h"
 #include "world/mdlEntities.h"
 #include "world/mdlFloors.h"
@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 
@@ -17,16 +18,22 @@ namespace mdlMap {
 
 using DirectX_Framework::LogLine;
 
-namespace {
+const char* KeywordOf(EntryKind kind)
+{
+    switch (kind) {
+    case EntryKind::Wall:
+        return "WALL";
+    case EntryKind::Floor:
+        return "FLOOR";
+    case EntryKind::Texture:
+        return "TEXTURE";
+    case EntryKind::Entity:
+        return "ENTITY";
+    }
+    return "";
+}
 
-struct EntryKind {
-    const char* Keyword;
-    int FieldCount;
-};
-constexpr EntryKind Wall{"WALL", 11};
-constexpr EntryKind Floor{"FLOOR", 14};
-constexpr EntryKind Texture{"TEXTURE", 2};
-constexpr EntryKind Entity{"ENTITY", 4};
+namespace {
 
 // The texture number of the closing wall and floor that end the reading.
 constexpr std::int32_t ClosingTexture = -1;
@@ -35,60 +42,114 @@ constexpr std::int32_t ClosingTexture = -1;
 // it is stored, an entry the completion steps would not have room for.
 class MapReading {
 public:
-    explicit MapReading(std::istream& in) : fields_(in) {}
+    MapReading(std::istream& in, MapObserver* observer) : fields_(in), observer_(observer) {}
 
     // Reads entries until the file ends or an entry stops the reading.
     void Run()
     {
         for (;;) {
-            MapField keyword;
             try {
-                keyword = fields_.Read(FieldKind::Text);
+                entry_ = fields_.Read(FieldKind::Text);
             } catch (const MapEndOfFile&) {
                 return; // the normal end
             }
-            const std::string upper = mdlEntities::UpperCase(keyword.Text);
-            entryLine_ = keyword.Line;
-            if (upper == Wall.Keyword)
+            // A field too long to keep has no text: like any other text, it is no keyword.
+            const std::string upper = mdlEntities::UpperCase(entry_.Text);
+            if (upper == KeywordOf(EntryKind::Wall))
                 ReadWall();
-            else if (upper == Floor.Keyword)
+            else if (upper == KeywordOf(EntryKind::Floor))
                 ReadFloor();
-            else if (upper == Texture.Keyword)
+            else if (upper == KeywordOf(EntryKind::Texture))
                 ReadTexture();
-            else if (upper == Entity.Keyword)
+            else if (upper == KeywordOf(EntryKind::Entity))
                 ReadEntity();
+            else
+                Stray();
         }
     }
 
-    int EntryLine() const { return entryLine_; }
+    // The keyword of the entry being read.
+    const MapField& Entry() const { return entry_; }
 
 private:
-    // Reads the fields of an entry in one go; the file ending inside it drops it whole.
-    std::vector<MapField> ReadFields(const EntryKind& kind, const std::vector<FieldKind>& kinds)
+    void Stray()
     {
-        std::vector<MapField> read;
+        if (observer_)
+            observer_->StrayField(entry_);
+    }
+
+    // Reads the fields of an entry in one go into f_; the file ending inside it drops it whole.
+    // False when one of them is too long to keep: the entry is then ignored, and reading goes on.
+    bool ReadFields(EntryKind kind, std::initializer_list<FieldKind> kinds)
+    {
+        f_.clear();
         for (const FieldKind fieldKind : kinds) {
             try {
-                read.push_back(fields_.Read(fieldKind));
-            } catch (const MapEndOfFile& end) {
-                throw MapFieldError(end.Line, 0,
-                                    std::string("the file ends inside a ") + kind.Keyword + " entry (" +
-                                        std::to_string(read.size()) + " of " + std::to_string(kind.FieldCount) +
+                f_.push_back(fields_.Read(fieldKind));
+            } catch (const MapEndOfFile&) {
+                throw MapFieldError(entry_.Line, entry_.Column,
+                                    std::string("the file ends inside a ") + KeywordOf(kind) + " entry (" +
+                                        std::to_string(f_.size()) + " of " + std::to_string(kinds.size()) +
                                         " fields)");
             }
         }
-        return read;
+        for (const MapField& field : f_) {
+            if (!field.TooLong)
+                continue;
+            LogLine("Map entry ignored at line " + std::to_string(entry_.Line) + ": a " + KeywordOf(kind) +
+                    " field is longer than " + std::to_string(MapFieldReader::MaxFieldLength) + " characters");
+            if (observer_)
+                observer_->EntryIgnored(kind, entry_, field);
+            return false;
+        }
+        return true;
     }
 
-    static std::vector<FieldKind> Numbers(int count) { return std::vector<FieldKind>(count, FieldKind::Number); }
+    void Notice(const MapField& field, NumberNote note, std::int64_t value)
+    {
+        if (observer_ && note == NumberNote::NotANumber)
+            observer_->ReadAsZero(field);
+        else if (observer_ && note == NumberNote::Rounded)
+            observer_->Rounded(field, value);
+    }
+
+    float Number(std::size_t i)
+    {
+        NumberNote note = NumberNote::None;
+        const float value = MapNumber(f_[i], &note);
+        Notice(f_[i], note, 0);
+        return value;
+    }
+
+    template <typename Integer>
+    Integer Whole(std::size_t i, Integer (*convert)(const MapField&, NumberNote*))
+    {
+        NumberNote note = NumberNote::None;
+        const Integer value = convert(f_[i], &note);
+        Notice(f_[i], note, value);
+        return value;
+    }
+
+    void Stored(EntryKind kind, int index)
+    {
+        if (observer_)
+            observer_->Stored(kind, index, entry_, f_);
+    }
 
     void ReadWall()
     {
-        const auto f = ReadFields(Wall, Numbers(Wall.FieldCount));
+        using FK = FieldKind;
+        if (!ReadFields(EntryKind::Wall, {FK::Number, FK::Number, FK::Number, FK::Number, FK::Number, FK::Number,
+                                          FK::Number, FK::Number, FK::Number, FK::Number, FK::Number}))
+            return;
         float v[11];
-        for (int i = 0; i < 11; ++i)
-            v[i] = i == 8 ? 0.0f : MapNumber(f[static_cast<std::size_t>(i)]);
-        const std::int32_t texture = MapInteger32(f[8]);
+        std::int32_t texture = 0;
+        for (std::size_t i = 0; i < 11; ++i) {
+            if (i == 8)
+                texture = Whole(i, MapInteger32);
+            else
+                v[i] = Number(i);
+        }
 
         using namespace mdlWalls;
         if (WallCount >= MaxMapWalls)
@@ -104,15 +165,24 @@ private:
                                 std::to_string(MaxWallBatches) + " batches)");
         AddWall(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], texture, v[9], v[10]);
         ++wallsPerTexture_[texture];
+        Stored(EntryKind::Wall, WallCount);
     }
 
     void ReadFloor()
     {
-        const auto f = ReadFields(Floor, Numbers(Floor.FieldCount));
+        using FK = FieldKind;
+        if (!ReadFields(EntryKind::Floor, {FK::Number, FK::Number, FK::Number, FK::Number, FK::Number, FK::Number,
+                                           FK::Number, FK::Number, FK::Number, FK::Number, FK::Number, FK::Number,
+                                           FK::Number, FK::Number}))
+            return;
         float v[14];
-        for (int i = 0; i < 14; ++i)
-            v[i] = i == 7 ? 0.0f : MapNumber(f[static_cast<std::size_t>(i)]);
-        const std::int32_t texture = MapInteger32(f[7]);
+        std::int32_t texture = 0;
+        for (std::size_t i = 0; i < 14; ++i) {
+            if (i == 7)
+                texture = Whole(i, MapInteger32);
+            else
+                v[i] = Number(i);
+        }
 
         using namespace mdlFloors;
         if (FloorCount >= MaxMapFloors)
@@ -126,32 +196,39 @@ private:
             throw CapacityError("more than " + std::to_string(MaxFloorsPerBatch - 1) +
                                 " floors of texture -1 in a row");
         AddFloor(v[0], v[1], v[2], v[3], v[4], v[5], v[6], texture, v[8], v[9], v[10], v[11], v[12], v[13]);
+        Stored(EntryKind::Floor, FloorCount);
     }
 
     void ReadTexture()
     {
-        const auto f = ReadFields(Texture, {FieldKind::Number, FieldKind::Text});
-        const std::int16_t number = MapInteger16(f[0]);
-        mdlTextures::LoadTexture(number, f[1].Text);
+        if (!ReadFields(EntryKind::Texture, {FieldKind::Number, FieldKind::Text}))
+            return;
+        const std::int16_t number = Whole(0, MapInteger16);
+        mdlTextures::LoadTexture(number, f_[1].Text);
+        Stored(EntryKind::Texture, number);
     }
 
     void ReadEntity()
     {
-        const auto f = ReadFields(Entity, {FieldKind::Text, FieldKind::Number, FieldKind::Number, FieldKind::Number});
-        const float x = MapNumber(f[1]);
-        const float y = MapNumber(f[2]);
-        const float z = MapNumber(f[3]);
-        mdlEntities::AddEntity(f[0].Text, x, y, z);
+        if (!ReadFields(EntryKind::Entity, {FieldKind::Text, FieldKind::Number, FieldKind::Number, FieldKind::Number}))
+            return;
+        const float x = Number(1);
+        const float y = Number(2);
+        const float z = Number(3);
+        mdlEntities::AddEntity(f_[0].Text, x, y, z);
+        Stored(EntryKind::Entity, mdlEntities::EntityCount);
     }
 
     MapFieldReader fields_;
-    int entryLine_ = 0;
+    MapObserver* observer_;
+    MapField entry_;
+    std::vector<MapField> f_;
     std::map<std::int32_t, int> wallsPerTexture_;
 };
 
 } // namespace
 
-void LoadMap(const std::string& path)
+void LoadMap(const std::string& path, MapObserver* observer)
 {
     mdlTextures::ClearTextures();
     mdlWalls::ClearWalls();
@@ -159,24 +236,32 @@ void LoadMap(const std::string& path)
     mdlWalls::WallCount = 0;
     mdlFloors::FloorCount = 0;
 
+    // A folder opens as an empty stream: refuse it instead of loading an empty world.
+    std::error_code notFound;
+    if (std::filesystem::is_directory(path, notFound))
+        throw MapFileError("cannot open the map file " + path + ": it is a folder");
     std::ifstream file(path, std::ios::binary);
     if (!file)
         throw MapFileError("cannot open the map file " + path + ": " + std::strerror(errno));
 
-    MapReading reading(file);
-    const auto stopped = [&](int line, const std::string& why) {
+    // Any error while reading ends it; only the end of the process (a texture that cannot be
+    // loaded) goes on up.
+    MapReading reading(file, observer);
+    const auto stopped = [&](int line, int column, const std::string& why) {
         LogLine("Map reading stopped at line " + std::to_string(line) + ": " + why);
+        if (observer)
+            observer->Stopped(line, column, why);
     };
     try {
         reading.Run();
+    } catch (const ProcessExit&) {
+        throw;
     } catch (const MapFieldError& error) {
-        stopped(error.Line, error.what());
-    } catch (const CapacityError& error) {
-        stopped(reading.EntryLine(), error.what());
-    } catch (const std::out_of_range& error) {
-        stopped(reading.EntryLine(), error.what());
-    } catch (const GraphicsError& error) {
-        stopped(reading.EntryLine(), error.what());
+        stopped(error.Line, error.Column, error.what());
+    } catch (const std::exception& error) {
+        stopped(reading.Entry().Line, reading.Entry().Column, error.what());
+    } catch (...) {
+        stopped(reading.Entry().Line, reading.Entry().Column, "an unexpected error");
     }
 
     // Completion: close the file, close the open batches, regroup the walls.

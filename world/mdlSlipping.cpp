@@ -47,9 +47,7 @@ void SlideAgainstWalls(const PlayerRecord& player, const float& r)
                 !std::isfinite(wall.NormalY))
                 continue;
 
-            const auto top = static_cast<float>(static_cast<double>(wall.MinZ) - 5.0);
-            const auto bottom = static_cast<float>(static_cast<double>(wall.MaxZ) + 1.0);
-            if (!(top <= z && z <= bottom))
+            if (!ReachesEye(wall, z))
                 continue;
 
             const double qx = x + MoveX;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "world/Player.h"
+#include "world/mdlWalls.h"
 
 namespace mdlSlipping {
 
@@ -10,6 +11,17 @@ namespace mdlSlipping {
 // after it.
 inline float MoveX = 0;
 inline float MoveY = 0;
+
+// Whether a prepared wall's height band reaches an eye at height z: from 5 above its top edge to 1
+// below its bottom edge (z grows downward). With the eye 15 above the floor, a wall standing on
+// the floor blocks only when it is at least 10 high; lower ones are stepped over, and walls
+// whose bottom edge is more than 1 above the eye are walked under.
+inline bool ReachesEye(const mdlWalls::Wall& wall, float z)
+{
+    const float top = wall.MinZ - 5.0f;
+    const float bottom = wall.MaxZ + 1.0f;
+    return top <= z && z <= bottom;
+}
 
 // Stores each live wall's height band (MinZ, MaxZ) and unit plan normal.
 void PrepareWalls();

@@ -14,9 +14,14 @@ void ClearTextures()
     }
 }
 
+std::string TexturePath(const std::string& fileName)
+{
+    return JoinPath(ThePlatform().AppPath(), "\\Textures\\" + fileName);
+}
+
 void LoadTexture(std::int16_t number, const std::string& fileName)
 {
-    const std::string path = JoinPath(ThePlatform().AppPath(), "\\Textures\\" + fileName);
+    const std::string path = TexturePath(fileName);
     if (number < 1 || number > MaxTextures)
         throw std::out_of_range("texture number " + std::to_string(number) + " is outside 1 to 100");
     const auto slot = static_cast<std::size_t>(number);

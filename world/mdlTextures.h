@@ -19,6 +19,9 @@ inline std::array<std::string, MaxTextures + 1> TextureNames;
 // Empties every entry, releasing its texture.
 void ClearTextures();
 
+// Where the texture file a map names is looked for: the program folder's Textures/fileName.
+std::string TexturePath(const std::string& fileName);
+
 // Loads the program folder's Textures/fileName into entry number. A number outside 1 to 100
 // raises std::out_of_range before anything is loaded; a file that cannot be loaded ends the
 // program through the shutdown.

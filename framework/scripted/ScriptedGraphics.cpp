@@ -316,7 +316,8 @@ public:
     HRESULT CreateTextureFromFile(IDirect3DDevice8&, const std::string& path, TexturePtr& out) override
     {
         g_->Calls->push_back("CreateTextureFromFile(" + ScriptedTextureLabel(path) + ")");
-        if (g_->FailingTextureFiles.count(ScriptedTextureLabel(path)) != 0 || !std::ifstream(path))
+        if (g_->FailingTextureFiles.count(ScriptedTextureLabel(path)) != 0 ||
+            (!g_->TexturesLoadUnread && !std::ifstream(path)))
             return D3DXERR_INVALIDDATA;
         out = std::make_shared<ScriptedTexture>(ScriptedTextureLabel(path));
         return D3D_OK;

@@ -41,6 +41,9 @@ struct ScriptedGraphics {
     // ---- what the helper object answers ----
     // Texture files load when they can be opened for reading, unless listed here.
     std::set<std::string> FailingTextureFiles;
+    // When set, every texture loads without its file being opened (the map checker looks for
+    // the files itself, so that one missing file does not end the check).
+    bool TexturesLoadUnread = false;
     // Mesh loading: by default every mesh file fails with D3DXERR_INVALIDDATA.
     std::function<HRESULT(const std::string& path, D3DXMaterialBuffer& materials, DWORD& materialCount)> LoadMesh;
 

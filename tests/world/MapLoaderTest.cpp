@@ -9,6 +9,9 @@
 
 #include <gmock/gmock.h>
 
+#include <functional>
+#include <new>
+
 using namespace mdlWalls;
 using namespace mdlFloors;
 using ::testing::Contains;
@@ -25,12 +28,25 @@ protected:
         MakeTexture("brick.png");
         MakeTexture("my, stone.png");
     }
+    // Every live wall and floor sits in a closed batch: the completion steps ran.
+    void ExpectBatchesClosed()
+    {
+        int walls = 0;
+        for (int b = 1; b <= WallBatchCount; ++b)
+            walls += WallBatchVertexCounts[static_cast<std::size_t>(b)];
+        EXPECT_EQ(walls, 6 * WallCount);
+        int floors = 0;
+        for (int b = 1; b <= FloorBatchCount; ++b)
+            floors += FloorBatchVertexCounts[static_cast<std::size_t>(b)];
+        EXPECT_EQ(floors, 3 * FloorCount);
+    }
 };
 
 const char* const Sample = "TEXTURE,1,brick.png\r\n"
                            "WALL,0,0,10,0,0,-20,1,1,1,0,0\r\n"
                            "FLOOR,0,0,10,0,0,10,0,1,0,0,1,0,0,1\r\n"
                            "ENTITY,PLAYERSPAWN,1,2,3\r\n";
+const std::string Wall = "WALL,0,5,10,5,0,-20,1,1,1,0,0\r\n";
 
 TEST_F(MapLoaderTest, KeywordsInAnyCaseLoadTheSameWorld)
 {
@@ -47,7 +63,11 @@ TEST_F(MapLoaderTest, KeywordsInAnyCaseLoadTheSameWorld)
 
 TEST_F(MapLoaderTest, StrayFieldsAndBlankLinesAreIgnoredAndEntriesAreCountedByFields)
 {
-    LoadMapText("hello\r\n\r\nstray,1,2\r\nWALL,0,0,10,0\r\n0,-20,1,1,1,0,0\r\n"
+    // A field too long to keep is one more stray field; an entry holding one is ignored. Reading
+    // goes on after both.
+    LoadMapText("hello\r\n\r\nstray,1,2\r\n" + std::string(200000, 'x') + ",\"" + std::string(70000, 'y') +
+                "\"\r\nWALL,0,0,10,0\r\n0,-20,1,1,1,0,0\r\nTEXTURE,1,\"" + std::string(70000, 'a') + "\"\r\nWALL,0,0," +
+                std::string(70000, '7') + ",0,0,0,-20,1,1,1,0,0\r\n"
                 "WALL,0,5,10,5,0,-20,1,1,1,0,0,WALL,0,9,10,9,0,-20,1,1,1,0,0\n"
                 "   FLOOR , 0 , 0 ,10,0,0,10,0,1,0,0,1,0,0,1\r\n");
     ASSERT_EQ(WallCount, 3);
@@ -56,15 +76,21 @@ TEST_F(MapLoaderTest, StrayFieldsAndBlankLinesAreIgnoredAndEntriesAreCountedByFi
     EXPECT_EQ(Walls[3].Y1, 9.0f);
     EXPECT_EQ(FloorCount, 1);
     EXPECT_EQ(Floors[1].X2, 10.0f);
-    EXPECT_TRUE(Log().empty());
+    EXPECT_EQ(mdlTextures::Textures[1], nullptr);
+    EXPECT_THAT(Log(), ElementsAre("Map entry ignored at line 7: a TEXTURE field is longer than 65536 characters",
+                                   "Map entry ignored at line 8: a WALL field is longer than 65536 characters"));
 }
 
-TEST_F(MapLoaderTest, QuotedTextKeepsCommasAndBlanks)
+TEST_F(MapLoaderTest, QuotedTextKeepsCommasBlanksAndLineEnds)
 {
-    LoadMapText("TEXTURE,2,\"my, stone.png\"\r\nENTITY,\"Player, spawn\",1,2,3\r\n");
+    LoadMapText("TEXTURE,2,\"my, stone.png\"\r\nENTITY,\"Player, spawn\",1,2,3\r\n"
+                "ENTITY,\"two\r\nlines\nand\rthree\",1,2,3\r\nTEXTURE,0,brick.png\r\n");
     EXPECT_EQ(mdlTextures::TextureNames[2], "my, stone.png");
     EXPECT_EQ(mdlEntities::Entities[1].Name, "PLAYER, SPAWN");
     EXPECT_EQ(mdlEntities::Entities[1].Colour, 0);
+    EXPECT_EQ(mdlEntities::Entities[2].Name, "TWO\r\nLINES\nAND\rTHREE");
+    // Lines go on being counted inside the quotes.
+    EXPECT_THAT(Log().back(), HasSubstr("stopped at line 7: "));
 }
 
 TEST_F(MapLoaderTest, NumbersAreDecimalsWithAPointAndOtherTextReadsAsZero)
@@ -95,83 +121,91 @@ TEST_F(MapLoaderTest, AnEmptyFileLoadsNothingAndStillClosesTheStores)
     EXPECT_EQ(Floors[1].Texture, -1);
 }
 
-TEST_F(MapLoaderTest, ACutOffLastEntryIsDroppedWholeAndReported)
+TEST_F(MapLoaderTest, ReadingStopsAtTheFirstEntryThatCannotBeReadOrDoesNotFit)
 {
-    LoadMapText(std::string(Sample) + "WALL,0,9,10,9\r\n0");
-    EXPECT_EQ(WallCount, 1);
-    EXPECT_EQ(Log().back(), "Map reading stopped at line 6: the file ends inside a WALL entry (5 of 11 fields)");
-}
-
-TEST_F(MapLoaderTest, ATextureNumberOutsideTheTableEndsTheReadingThere)
-{
-    for (const char* number : {"0", "101"}) {
-        LoadMapText(std::string("WALL,0,0,10,0,0,-20,1,1,1,0,0\r\nTEXTURE,") + number +
-                    ",brick.png\r\nWALL,0,5,10,5,0,-20,1,1,1,0,0\r\n");
-        EXPECT_EQ(WallCount, 1) << number;
-        EXPECT_EQ(Log().back(), "Map reading stopped at line 2: texture number " + std::string(number) +
-                                    " is outside 1 to 100");
-        EXPECT_THAT(*journal, ::testing::Not(Contains("CreateTextureFromFile(brick.png)")));
-        DirectX_Framework::ClearLog();
-    }
-}
-
-TEST_F(MapLoaderTest, NumbersThatAreNotFiniteOrTooLargeEndTheReading)
-{
-    for (const char* bad : {"nan", "inf", "-Infinity", "1e999", "3.5e38"}) {
-        LoadMapText(std::string("FLOOR,0,0,10,0,0,10,0,1,0,0,1,0,0,1\r\nFLOOR,0,0,10,0,0,10,\r\n") + bad +
-                    ",1,0,0,1,0,0,1\r\n");
-        EXPECT_EQ(FloorCount, 1) << bad;
-        EXPECT_THAT(Log().back(), HasSubstr("Map reading stopped at line 3: ")) << bad;
-        DirectX_Framework::ClearLog();
-    }
-    LoadMapText("WALL,0,0,10,0,0,-20,1,1,99999999999,0,0\r\n");
-    EXPECT_EQ(WallCount, 0);
-    EXPECT_EQ(Log().back(), "Map reading stopped at line 1: the whole number 99999999999 is out of range");
-}
-
-TEST_F(MapLoaderTest, AnUnterminatedQuoteOrAHugeFieldEndsTheReading)
-{
-    LoadMapText(std::string(Sample) + "ENTITY,\"spawn,1,2,3\r\n");
-    EXPECT_EQ(mdlEntities::EntityCount, 1);
-    EXPECT_EQ(Log().back(), "Map reading stopped at line 5: a quoted text has no closing quote on its line");
-
-    LoadMapText(std::string(Sample) + std::string(100000, 'x') + "\r\n" + Sample);
-    EXPECT_EQ(WallCount, 1);
-    EXPECT_THAT(Log().back(), HasSubstr("longer than 65536 characters"));
-}
-
-TEST_F(MapLoaderTest, ASixthEntityIsRefusedAndTheRestOfTheMapIsIgnored)
-{
-    std::string map;
+    std::string sixEntities;
     for (int i = 1; i <= 6; ++i)
-        map += "ENTITY,thing" + std::to_string(i) + "," + std::to_string(i) + ",0,0\r\n";
-    LoadMapText(map + "WALL,0,0,10,0,0,-20,1,1,1,0,0\r\n");
-    EXPECT_EQ(mdlEntities::EntityCount, 5);
-    EXPECT_EQ(mdlEntities::Entities[5].Name, "THING5");
-    EXPECT_EQ(WallCount, 0);
-    EXPECT_EQ(Log().back(), "Map reading stopped at line 6: the entity table is full (5 entities)");
+        sixEntities += "ENTITY,thing" + std::to_string(i) + "," + std::to_string(i) + ",0,0\r\n";
+    struct Case {
+        std::string Map;
+        int Walls;
+        std::string Stop; // the log's last line
+    };
+    const Case cases[] = {
+        {std::string(Sample) + "WALL,0,9,10,9\r\n0", 1,
+         "Map reading stopped at line 5: the file ends inside a WALL entry (5 of 11 fields)"},
+        {Wall + "TEXTURE,0,brick.png\r\n" + Wall, 1, "Map reading stopped at line 2: texture number 0 is outside 1 to 100"},
+        {Wall + "TEXTURE,101,brick.png\r\n" + Wall, 1,
+         "Map reading stopped at line 2: texture number 101 is outside 1 to 100"},
+        {Wall + "WALL,0,0,10,0,\r\nnan,-20,1,1,1,0,0\r\n", 1, "Map reading stopped at line 3: \"nan\" is not a finite number"},
+        {Wall + "WALL,0,0,10,0,\r\n-Infinity,-20,1,1,1,0,0\r\n", 1,
+         "Map reading stopped at line 3: \"-Infinity\" is not a finite number"},
+        {Wall + "WALL,0,0,10,0,\r\n1e999,-20,1,1,1,0,0\r\n", 1, "Map reading stopped at line 3: the number 1e999 is too large"},
+        {Wall + "WALL,0,0,10,0,\r\n3.5e38,-20,1,1,1,0,0\r\n", 1,
+         "Map reading stopped at line 3: the number 3.5e38 is too large for a 32-bit float"},
+        {Wall + "WALL,0,0,10,0,0,-20,1,1,99999999999,0,0\r\n", 1,
+         "Map reading stopped at line 2: the whole number 99999999999 is out of range"},
+        // Only the end of the file ends a quoted text: the stray quote swallows the walls after it.
+        {Wall + "ENTITY,\"spawn,1,2,3\r\n" + Wall + Wall, 1,
+         "Map reading stopped at line 2: a quoted text has no closing quote before the end of the file"},
+        {sixEntities + Wall, 0, "Map reading stopped at line 6: the entity table is full (5 entities)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Map);
+        ResetWorldState();
+        DirectX_Framework::ClearLog();
+        journal->clear();
+        LoadMapText(c.Map);
+        EXPECT_EQ(WallCount, c.Walls);
+        ASSERT_FALSE(Log().empty());
+        EXPECT_EQ(Log().back(), c.Stop);
+        ExpectBatchesClosed();
+        if (c.Stop.find("texture number") != std::string::npos) { // refused before any file is touched
+            EXPECT_THAT(*journal, ::testing::Not(Contains("CreateTextureFromFile(brick.png)")));
+        }
+    }
 }
 
-TEST_F(MapLoaderTest, AMissingFileIsAnErrorNamingItsPath)
+// Errors that no store raises today (a failed allocation, anything not derived from
+// std::exception) still end the reading in order.
+TEST_F(MapLoaderTest, AnyErrorEndsTheReadingAndTheCompletionStillRuns)
 {
-    const std::string path = folder / "nothere.dnmap";
-    try {
-        mdlMap::LoadMap(path);
-        FAIL() << "no error raised";
-    } catch (const MapFileError& error) {
-        EXPECT_THAT(error.what(), HasSubstr(path));
+    struct Thrower : mdlMap::MapObserver {
+        std::function<void()> Throw;
+        void Stored(mdlMap::EntryKind, int index, const MapField&, const std::vector<MapField>&) override
+        {
+            if (index == 2)
+                Throw();
+        }
+    };
+    const std::pair<std::function<void()>, std::string> errors[] = {
+        {[] { throw std::bad_alloc(); }, "std::bad_alloc"},
+        {[] { throw 42; }, "an unexpected error"},
+    };
+    for (const auto& [error, why] : errors) {
+        SCOPED_TRACE(why);
+        DirectX_Framework::ClearLog();
+        WriteWholeFile(folder / "e1m1-double.dnmap", Wall + Wall + Wall);
+        Thrower thrower;
+        thrower.Throw = error;
+        mdlMap::LoadMap(folder / "e1m1-double.dnmap", &thrower);
+        EXPECT_EQ(WallCount, 2);
+        EXPECT_THAT(Log(), ElementsAre("Map reading stopped at line 2: " + why));
+        ExpectBatchesClosed();
+    }
+}
+
+TEST_F(MapLoaderTest, AMissingFileOrAFolderIsAnErrorNamingItsPath)
+{
+    for (const std::string& path : {folder / "nothere.dnmap", folder / "Textures"}) {
+        try {
+            mdlMap::LoadMap(path);
+            ADD_FAILURE() << "no error raised for " << path;
+        } catch (const MapFileError& error) {
+            EXPECT_THAT(error.what(), HasSubstr(path));
+        }
     }
     EXPECT_EQ(WallBatchCount, 0);
-}
-
-TEST_F(MapLoaderTest, ABinaryFileEndsInOrder)
-{
-    std::string junk;
-    for (int i = 0; i < 4096; ++i)
-        junk.push_back(static_cast<char>((i * 7919 + 13) % 256));
-    LoadMapText(std::string(Sample) + junk);
-    EXPECT_EQ(WallCount, 1);
-    EXPECT_EQ(FloorCount, 1);
 }
 
 TEST_F(MapLoaderTest, AMissingTextureFileEndsTheProgram)
