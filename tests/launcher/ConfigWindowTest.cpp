@@ -13,10 +13,6 @@
 
 using ::testing::ElementsAre;
 
-// Under LeakSanitizer: Qt's font database keeps fontconfig's pattern cache for the life of the
-// process, which the leak report would count against this test.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 namespace {
 
 void StartQt()
