@@ -65,6 +65,16 @@ D3DDISPLAYMODE Mode(UINT width, UINT height, UINT refresh, D3DFORMAT format)
     return D3DDISPLAYMODE{width, height, refresh, format};
 }
 
+GraphicsError RaisedGraphicsError(const std::function<void()>& body)
+{
+    try {
+        body();
+    } catch (const GraphicsError& error) {
+        return error;
+    }
+    return GraphicsError(0, "nothing raised");
+}
+
 void FrameworkTest::SetUp()
 {
     DirectX_Framework::ResetState();

@@ -39,6 +39,9 @@ std::vector<std::string> LinesFrom(const std::vector<std::string>& lines, const 
 
 D3DDISPLAYMODE Mode(UINT width, UINT height, UINT refresh, D3DFORMAT format);
 
+// The graphics error that body raises; code 0 when it raises none.
+GraphicsError RaisedGraphicsError(const std::function<void()>& body);
+
 class FrameworkTest : public ::testing::Test {
 protected:
     void SetUp() override;
