@@ -58,10 +58,11 @@ TEST_F(StartUpTest, DepthBuffersAreTriedDeepestFirstAndWithoutAnyTheEarlierForma
                                         "Getting device capibilities."}));
     EXPECT_EQ(Described(PresentParams), "640x480 format 23 buffers 1 swap 2 windowed 0 depth 1/80 multisample 0 refresh 0");
 
+    // A windowed start keeps the adapter format of the requested depth (R8G8B8 serves 32 bits).
     graphics->DepthFormats.clear();
-    ASSERT_TRUE(StartDirect3D(&mainWindow, 640, 480, 16, false));
-    EXPECT_EQ(PresentParams.EnableAutoDepthStencil, 0);
-    EXPECT_EQ(PresentParams.AutoDepthStencilFormat, D3DFMT_D16);
+    graphics->Modes = {Mode(800, 600, 60, D3DFMT_R8G8B8), Mode(800, 600, 60, D3DFMT_X8R8G8B8)};
+    ASSERT_TRUE(StartDirect3D(&mainWindow, 800, 600, 32, true));
+    EXPECT_EQ(Described(PresentParams), "800x600 format 20 buffers 1 swap 2 windowed 1 depth 0/80 multisample 0 refresh 0");
     EXPECT_THAT(Log(), Contains("No Z-Buffer available on card: Emulating! This will cause some slowdown..."));
 }
 
@@ -104,14 +105,6 @@ TEST_F(StartUpTest, AModeTheAdapterDoesNotHaveEndsTheProgramWithItsMessageAndThe
                   (std::vector<std::string>{"Starting Direct3D", "Bad Display mode: Quitting at 12:34:56",
                                             "Destroyed DirectX at 12:34:56"}));
     }
-}
-
-TEST_F(StartUpTest, WindowedStartsKeepTheAdapterFormatOfTheRequestedDepth)
-{
-    graphics->Modes = {Mode(800, 600, 60, D3DFMT_R8G8B8), Mode(800, 600, 60, D3DFMT_X8R8G8B8)};
-    ASSERT_TRUE(Start(800, 600, 32, true));
-    EXPECT_EQ(PresentParams.Windowed, 1);
-    EXPECT_EQ(PresentParams.BackBufferFormat, D3DFMT_R8G8B8);
 }
 
 TEST_F(StartUpTest, AFailingAdapterOrBackEndReportsAnInitialisationErrorWithoutEndingTheProgram)

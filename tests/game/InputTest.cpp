@@ -16,24 +16,17 @@ using InputTest = GameTest;
 
 TEST_F(InputTest, ArrowKeysSetRatesAndAnyReleaseOfThePairStopsThem)
 {
-    Form_KeyDown(VK_LEFT, 0);
-    EXPECT_EQ(Player.YawRate, -2.0f);
-    Form_KeyDown(VK_RIGHT, 0);
-    EXPECT_EQ(Player.YawRate, 2.0f);
-    Form_KeyUp(VK_LEFT, 0); // right still held, yet the turn stops
-    EXPECT_EQ(Player.YawRate, 0.0f);
-    Form_KeyDown(VK_UP, 0);
-    EXPECT_EQ(Player.Speed, 1.0f);
-    Form_KeyDown(VK_DOWN, 0);
-    EXPECT_EQ(Player.Speed, -1.0f);
-    Form_KeyDown(65, 0);
-    Form_KeyUp(65, 0);
-    EXPECT_EQ(Player.Speed, -1.0f);
-    Form_KeyUp(VK_DOWN, 0);
-    EXPECT_EQ(Player.Speed, 0.0f);
-    Form_KeyDown(VK_UP, 0);
-    Form_KeyUp(VK_DOWN, 0);
-    EXPECT_EQ(Player.Speed, 0.0f);
+    // Each step: key down (true) or up, the key, then the turn rate and walking speed after it.
+    const std::tuple<bool, int, float, float> steps[] = {
+        {true, VK_LEFT, -2, 0}, {true, VK_RIGHT, 2, 0}, {false, VK_LEFT, 0, 0}, // right still held, yet the turn stops
+        {true, VK_UP, 0, 1},    {true, VK_DOWN, 0, -1}, {true, 65, 0, -1},      {false, 65, 0, -1},
+        {false, VK_DOWN, 0, 0}, {true, VK_UP, 0, 1},    {false, VK_DOWN, 0, 0}, {true, VK_RIGHT, 2, 0},
+        {false, VK_RIGHT, 0, 0},
+    };
+    for (const auto& [down, key, yawRate, speed] : steps) {
+        (down ? Form_KeyDown : Form_KeyUp)(key, 0);
+        EXPECT_EQ(std::tuple(Player.YawRate, Player.Speed), std::tuple(yawRate, speed)) << down << " " << key;
+    }
 }
 
 TEST_F(InputTest, LetterKeysAreLowerCaseOnlyAndTwoLiftsInOneDeliveryLiftForty)
