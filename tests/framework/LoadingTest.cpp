@@ -1,11 +1,12 @@
 // Texture and model loading on the scripted device. The real helper library's side (files,
 // materials, drawing) is tested with the OpenGL back end in tests/gl.
-#include "framework/D3DXMath.h"
 #include "framework/FilePaths.h"
 #include "framework/Loading.h"
 #include "tests/support/FrameworkFixture.h"
 
 #include <gmock/gmock.h>
+
+#include <cmath>
 
 using namespace DirectX_Framework;
 using ::testing::ElementsAre;
@@ -84,11 +85,7 @@ TEST_F(LoadingTest, DrawModelTurnsAboutXThenYThenZThenMoves)
     } cases[] = {{10, 0, 0, quarter, {1, 0, 0}, {10, 1, 0}}, {0, quarter, quarter, 0, {0, 1, 0}, {1, 0, 0}}};
     for (const auto& c : cases) {
         DrawModel(model, c.X, 0, 0, c.AngleX, c.AngleY, c.AngleZ);
-        float out[4];
-        D3DXVec4TransformPoint(&graphics->Transforms[D3DTS_WORLD], &c.From, out);
-        EXPECT_NEAR(out[0], c.To.x, 1e-5f);
-        EXPECT_NEAR(out[1], c.To.y, 1e-5f);
-        EXPECT_NEAR(out[2], c.To.z, 1e-5f);
+        ExpectMapsTo(graphics->Transforms[D3DTS_WORLD], c.From, c.To, 1e-5f);
     }
 }
 

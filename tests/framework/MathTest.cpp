@@ -1,5 +1,6 @@
 #include "framework/D3DXMath.h"
 #include "framework/MathHelpers.h"
+#include "tests/support/FrameworkFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -57,15 +58,6 @@ void ExpectMatrixNear(const D3DMATRIX& actual, const float (&expected)[4][4])
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
             EXPECT_NEAR(actual.m[r][c], expected[r][c], 1e-5f) << "_" << r + 1 << c + 1;
-}
-
-void ExpectMapsTo(const D3DMATRIX& m, D3DVECTOR point, D3DVECTOR expected)
-{
-    float p[4];
-    D3DXVec4TransformPoint(&m, &point, p);
-    EXPECT_NEAR(p[0] / p[3], expected.x, 1e-4f) << point.x << "," << point.y << "," << point.z;
-    EXPECT_NEAR(p[1] / p[3], expected.y, 1e-4f) << point.x << "," << point.y << "," << point.z;
-    EXPECT_NEAR(p[2] / p[3], expected.z, 1e-4f) << point.x << "," << point.y << "," << point.z;
 }
 
 TEST(Matrices, LookAtPutsTheTargetAheadUpUpAndRightRight)

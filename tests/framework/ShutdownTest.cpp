@@ -18,41 +18,38 @@ protected:
     std::vector<std::string> SavedLog() { return SplitCrLfLines(ReadWholeFile(folder / "Log.txt")); }
 };
 
-TEST_F(ShutdownTest, VertexProcessingFollowsTheHardwareTransformAndLightingBit)
+TEST_F(ShutdownTest, TheDeviceIsCreatedWithTheVertexProcessingOfItsCapsThenShownBetweenEventDeliveries)
 {
-    for (const bool hardware : {true, false}) {
-        SCOPED_TRACE(hardware);
-        ResetState();
-        graphics->HalCaps.DevCaps = (hardware ? D3DDEVCAPS_HWTRANSFORMANDLIGHT : 0) | 0x2;
-        ASSERT_TRUE(Start(640, 480, 16, false));
-        CreateGraphicsDevice(&mainWindow);
-        EXPECT_EQ(graphics->CreatedBehaviour,
-                  hardware ? D3DCREATE_HARDWARE_VERTEXPROCESSING : D3DCREATE_SOFTWARE_VERTEXPROCESSING);
-        EXPECT_EQ(LinesFrom(Log(), "Creating device...", 4),
-                  (std::vector<std::string>{"Creating device...",
-                                            hardware ? "Hardware Transform and lighting supported"
-                                                     : "Hardware Transform and lighting is not supported",
-                                            "Created device!", "Setting up a standard material"}));
-        EXPECT_TRUE(mainWindow.IsVisible());
-        EXPECT_TRUE(mainWindow.HasFocus());
-    }
-}
-
-TEST_F(ShutdownTest, TheDeviceIsCreatedFromThePresentationParametersThenShownBetweenEventDeliveries)
-{
-    graphics->HalCapsResult = D3DERR_INVALIDDEVICE;
-    graphics->RefCaps.DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
-    ASSERT_TRUE(Start(640, 480, 32, true));
-    journal->clear();
-    CreateGraphicsDevice(&mainWindow);
     // The device type stays HAL even when the reference device's caps were read.
-    EXPECT_EQ(journal->front(), "CreateDevice(0, 1, 0x40)");
-    EXPECT_EQ(std::vector<std::string>(journal->end() - 4, journal->end()),
-              (std::vector<std::string>{"DoEvents", "Show frmMain", "SetFocus frmMain", "DoEvents"}));
-    EXPECT_EQ(graphics->CreatedWith.BackBufferFormat, D3DFMT_X8R8G8B8);
-    EXPECT_EQ(graphics->CreatedWith.Windowed, 1);
-    EXPECT_EQ(graphics->CreatedWith.AutoDepthStencilFormat, D3DFMT_D16);
-    EXPECT_TRUE(D3DDevice != nullptr);
+    const struct {
+        HRESULT HalResult;
+        DWORD HalCaps, RefCaps;
+        bool Hardware;
+    } cases[] = {{D3D_OK, D3DDEVCAPS_HWTRANSFORMANDLIGHT | 2, 0, true},
+                 {D3D_OK, 2, D3DDEVCAPS_HWTRANSFORMANDLIGHT, false},
+                 {D3DERR_INVALIDDEVICE, 0, D3DDEVCAPS_HWTRANSFORMANDLIGHT, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        ResetState();
+        graphics->HalCapsResult = c.HalResult;
+        graphics->HalCaps.DevCaps = c.HalCaps;
+        graphics->RefCaps.DevCaps = c.RefCaps;
+        ASSERT_TRUE(Start(640, 480, 32, true));
+        journal->clear();
+        ClearLog();
+        CreateGraphicsDevice(&mainWindow);
+        EXPECT_EQ(journal->front(), c.Hardware ? "CreateDevice(0, 1, 0x40)" : "CreateDevice(0, 1, 0x20)");
+        EXPECT_EQ(std::vector<std::string>(journal->end() - 4, journal->end()),
+                  (std::vector<std::string>{"DoEvents", "Show frmMain", "SetFocus frmMain", "DoEvents"}));
+        EXPECT_EQ(Log(), (std::vector<std::string>{"Creating device...",
+                                                   c.Hardware ? "Hardware Transform and lighting supported"
+                                                              : "Hardware Transform and lighting is not supported",
+                                                   "Created device!", "Setting up a standard material"}));
+        EXPECT_EQ(std::tuple(graphics->CreatedWith.BackBufferFormat, graphics->CreatedWith.Windowed,
+                             graphics->CreatedWith.AutoDepthStencilFormat),
+                  std::tuple(D3DFMT_X8R8G8B8, 1, D3DFMT_D16));
+        EXPECT_TRUE(D3DDevice != nullptr);
+    }
 }
 
 TEST_F(ShutdownTest, AFailedCreationLogsInOrderShowsTheMessageAndEnds)

@@ -1,9 +1,7 @@
-#include "framework/D3DXMath.h"
 #include "tests/support/FrameworkFixture.h"
 
 #include <gmock/gmock.h>
 
-#include <array>
 #include <sstream>
 
 using namespace DirectX_Framework;
@@ -133,14 +131,9 @@ TEST_F(StartUpTest, TheStandardSetupSelectsTheVertexLayoutLightingDepthViewAndMa
                             "SetTransform(2)", "SetMaterial", "SetFocus frmMain"));
     // Looking from y = 10 toward the origin with +z up: the origin lies 10 ahead, +z above it,
     // and +x to the right.
-    const auto inView = [&](D3DVECTOR point) {
-        std::array<float, 4> p;
-        D3DXVec4TransformPoint(&graphics->Transforms[D3DTS_VIEW], &point, p.data());
-        return std::tuple(std::lround(p[0]), std::lround(p[1]), std::lround(p[2]));
-    };
-    EXPECT_EQ(inView({0, 0, 0}), std::tuple(0, 0, 10));
-    EXPECT_EQ(inView({0, 0, 1}), std::tuple(0, 1, 10));
-    EXPECT_EQ(inView({1, 0, 0}), std::tuple(1, 0, 10));
+    ExpectMapsTo(graphics->Transforms[D3DTS_VIEW], {0, 0, 0}, {0, 0, 10});
+    ExpectMapsTo(graphics->Transforms[D3DTS_VIEW], {0, 0, 1}, {0, 1, 10});
+    ExpectMapsTo(graphics->Transforms[D3DTS_VIEW], {1, 0, 0}, {1, 0, 10});
 
     const D3DMATERIAL8& m = graphics->Material;
     for (const D3DCOLORVALUE& c : {m.Diffuse, m.Ambient})
