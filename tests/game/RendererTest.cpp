@@ -45,6 +45,8 @@ TEST_F(RendererTest, AFrameClearsLightsSetsTheCameraDrawsTheWorldAndTheReadOutTh
                             "DrawPrimitive(4, 0, 2)", "SetMaterial", "SetTransform(256)", "SetTexture(0, a.png)",
                             "SetStreamSource(0, vb2, 32)", "DrawPrimitive(4, 0, 1)", "CreateFont(Tahoma, 12)",
                             "DrawText(FPS: 0 @ 2,0,102,100 #33FFFFFF, Tahoma 12, 0)", "EndScene", "Present"));
+    const D3DVECTOR& lamp = graphics->Lights[1].Position;
+    EXPECT_EQ(std::tuple(lamp.x, lamp.y, lamp.z), std::tuple(1.0f, 2.0f, 3.0f)) << "the lamp sits at the eye";
     // The font is kept for the next frame.
     journal->clear();
     mdlRender::FramesPerSecond = 61;
