@@ -108,6 +108,7 @@ void GlDeviceTest::TearDown()
 
 void GlDeviceTest::MakeDevice(UINT width, UINT height, D3DFORMAT format, D3DFORMAT depth)
 {
+    ASSERT_TRUE(platform && d3d) << "no display";
     device.reset();
     window = platform->CreateWindow(MainWindowOptions(static_cast<int>(width), static_cast<int>(height)));
     params = PresentParameters(window.get(), width, height, format, depth, true);
@@ -193,6 +194,8 @@ TexturePtr GlDeviceTest::MakeTexture(UINT width, UINT height, const std::vector<
 void GlFrameworkTest::SetUp()
 {
     GlDeviceTest::SetUp();
+    if (HasFatalFailure())
+        return;
     DirectX_Framework::ResetState();
     scripted.AppFolder = folder.Path().string();
     InstallPlatform(&scripted);

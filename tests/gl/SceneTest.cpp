@@ -17,6 +17,8 @@ protected:
     void SetUp() override
     {
         GlFrameworkTest::SetUp();
+        if (HasFatalFailure())
+            return;
         ResetWorldState();
         mdlRender::ResetState();
         StartGame(32);
