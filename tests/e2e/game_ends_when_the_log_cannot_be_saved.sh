@@ -5,7 +5,7 @@ source "$(dirname "$0")/lib.sh" "$1"
 export DUNMERE_NO_MESSAGE_BOXES=1
 ln -s /dev/full "$work/game/Log.txt"
 start_game
-window=$(wait_for_window Main)
+window=$(pass_launcher)
 quit_game "$window"
 [ "$game_status" -eq 0 ] || fail "exit status $game_status"
 grep -q "the log could not be saved: cannot write" "$work/stderr" || fail "standard error does not say why"

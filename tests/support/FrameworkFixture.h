@@ -26,6 +26,12 @@ std::vector<std::string> LinesFrom(const std::vector<std::string>& lines, const 
 
 D3DDISPLAYMODE Mode(UINT width, UINT height, UINT refresh, D3DFORMAT format);
 
+// Expects the matrix (row vectors, v x M, then divided by w) to take point to expected.
+void ExpectMapsTo(const D3DMATRIX& m, D3DVECTOR point, D3DVECTOR expected, float tolerance = 1e-4f);
+
+// The graphics error that body raises; code 0 when it raises none.
+GraphicsError RaisedGraphicsError(const std::function<void()>& body);
+
 class FrameworkTest : public ::testing::Test {
 protected:
     void SetUp() override;
