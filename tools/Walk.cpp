@@ -102,9 +102,15 @@ int Run(const std::string& mapPath, std::istream& script, std::ostream& out, std
             words.push_back(word);
         if (words.empty())
             continue;
-        if (!RunLine(words, out)) {
-            err << "dunmere-tool: script line " << number << ": cannot understand \"" << line << "\"\n";
-            return 2;
+        try {
+            if (!RunLine(words, out)) {
+                err << "dunmere-tool: script line " << number << ": cannot understand \"" << line << "\"\n";
+                return 2;
+            }
+        } catch (const std::exception& error) {
+            out.flush();
+            err << "dunmere-tool: script line " << number << ": the game would end here: " << error.what() << '\n';
+            return 3;
         }
     }
     out.flush();

@@ -105,11 +105,25 @@ TEST_F(ShutdownTest, TheLogIsSavedWithoutADeviceAndAnUnwritableLogStillEndsThePr
     EXPECT_EQ(SavedLog(), (std::vector<std::string>{"Dunmere Demo 1.1.5 - logging at 12:34:56 on 03/14/26", "",
                                                     "before anything", "Destroyed DirectX at 12:34:56", "",
                                                     "Statistics:", "", "", "...log ends here."}));
-    platform.AppFolder = folder / "missing/folder";
-    journal->clear();
-    EXPECT_EQ(RunToExit([] { DestroyDirectX(); }), 0);
+}
+
+TEST_F(ShutdownTest, ALogThatCannotBeWrittenStillEndsTheProcessCleanlySayingWhy)
+{
+    // A missing folder, a folder where the file should be, a disk that refuses the write.
+    std::filesystem::create_directories(folder / "folder/Log.txt");
+    std::filesystem::create_directories(folder / "full");
+    std::filesystem::create_symlink("/dev/full", folder / "full/Log.txt");
+    for (const char* where : {"missing/folder", "folder", "full"}) {
+        SCOPED_TRACE(where);
+        platform.AppFolder = folder / where;
+        journal->clear();
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(RunToExit([] { DestroyDirectX(); }), 0);
+        EXPECT_THAT(::testing::internal::GetCapturedStderr(),
+                    ::testing::StartsWith("Dunmere Demo: the log could not be saved: cannot "));
+        EXPECT_THAT(*journal, Contains("EndProcess(0)"));
+    }
     EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
-    EXPECT_EQ(journal->back(), "EndProcess(0)");
 }
 
 TEST_F(ShutdownTest, StatisticsAreWrittenRoundedAndLeftOutWhenTheirDivisorIsZero)

@@ -5,6 +5,7 @@
 #include "framework/DirectX_Framework.h"
 #include "framework/scripted/ScriptedGraphics.h"
 #include "framework/scripted/ScriptedPlatform.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,20 +14,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// A folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
 
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);

@@ -2,11 +2,9 @@
 #pragma once
 
 #include "tests/support/FrameworkFixture.h"
+#include "tests/support/WorldState.h"
 
 #include <string>
-
-// Puts the texture, wall, floor and entity stores and the player back to their start values.
-void ResetWorldState();
 
 class WorldTest : public FrameworkTest {
 protected:

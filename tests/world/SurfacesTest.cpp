@@ -99,6 +99,15 @@ TEST_F(SurfacesTest, AWallStagesTwoTrianglesWithItsTextureSpanAndOneNormal)
     EXPECT_EQ(Walls[2].Z1, -20.0f);
 }
 
+TEST_F(SurfacesTest, SurfacesOfTextureMinusOneAreClosedAndDrawnLikeOthers)
+{
+    // -1 is also the texture of the surfaces that close the batches: walls and floors that use
+    // it themselves are closed with another and drawn, with texture one as other slots outside the table.
+    Load(WallLine(0, -2) + WallLine(5, -1) + FloorLine(0, -1));
+    EXPECT_THAT(Drawn(DrawWalls), ElementsAre("one.png:2", "one.png:2"));
+    EXPECT_THAT(Drawn(DrawFloors), ElementsAre("one.png:1"));
+}
+
 TEST_F(SurfacesTest, AMapWithoutWallsOrFloorsDrawsNothing)
 {
     Load("");
