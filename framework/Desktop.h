@@ -16,8 +16,10 @@ public:
 
     // Starts the windowing system; null with a text for the user when there is no display.
     // Message boxes stay off the screen (standard error only) when showMessageBoxes is false or
-    // the environment variable DUNMERE_NO_MESSAGE_BOXES is 1.
-    static std::unique_ptr<DesktopSystem> Start(bool showMessageBoxes, std::string& error);
+    // the environment variable DUNMERE_NO_MESSAGE_BOXES is 1; presenter shows them (the
+    // windowing system's own box when empty).
+    static std::unique_ptr<DesktopSystem> Start(bool showMessageBoxes, std::string& error,
+                                                MessageBoxPresenter presenter = {});
 
     virtual Platform& Windows() = 0;
     // The root-object factory of the OpenGL back end, to install as DirectX_Framework::DirectXFactory.

@@ -13,6 +13,9 @@
 
 enum class MessageBoxIcon { Information, Critical };
 
+// Shows a message box with one OK button and waits for it; false when it could not be shown.
+using MessageBoxPresenter = std::function<bool(std::string_view title, std::string_view text, MessageBoxIcon icon)>;
+
 // Event handlers of a window. The platform calls them only while events are let through.
 struct WindowHandlers {
     std::function<void(int keyCode, int shift)> KeyDown;
@@ -74,7 +77,8 @@ public:
     virtual void SetCursorPos(int x, int y) = 0;
     // Lets pending window events through: each goes to the handlers of its window.
     virtual void DoEvents() = 0;
-    // Milliseconds since an arbitrary start, wrapping at 2^32.
+    // Milliseconds since an arbitrary start (the real platform: since the machine started),
+    // wrapping at 2^32.
     virtual std::uint32_t GetTickCount() = 0;
     // The folder that holds the program, without a trailing separator.
     virtual std::string AppPath() const = 0;

@@ -2,6 +2,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace DirectX_Framework {
@@ -137,7 +138,9 @@ void DestroyDirectX()
     try {
         if (!KeepLogInMemory)
             SaveLog(platform.AppPath() + "/Log.txt");
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        // The program still ends; a user at a terminal learns why there is no log.
+        std::fprintf(stderr, "%s: the log could not be saved: %s\n", ApplicationTitle, error.what());
     }
     platform.EndProcess(ExitCode);
     std::abort(); // a platform's EndProcess never returns

@@ -1,18 +1,25 @@
-// Dunmere Demo: starts the windowing system and the OpenGL back end, then the game.
+// Dunmere Demo: starts the windowing system, the OpenGL back end and Qt, then opens the launcher.
+// Its "Go!" runs the game, which ends the process; closing it saves the settings and ends here.
 #include "framework/Desktop.h"
 #include "framework/DirectX_Framework.h"
 #include "framework/FilePaths.h"
 #include "game/StartSequence.h"
+#include "launcher/frmConfig.h"
+#include "launcher/qt/ConfigWindow.h"
+#include "launcher/qt/MessageBoxes.h"
+
+#include <QApplication>
 
 #include <clocale>
 #include <cstdio>
 
-int main()
+int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "");
 
+    // SDL first: it tells whether there is a display at all, where Qt would abort.
     std::string error;
-    std::unique_ptr<DesktopSystem> desktop = DesktopSystem::Start(true, error);
+    std::unique_ptr<DesktopSystem> desktop = DesktopSystem::Start(true, error, ShowQtMessageBox);
     if (!desktop) {
         // No window can show this: standard error and the log file say it.
         std::fprintf(stderr, "%s: cannot start: %s\n", DirectX_Framework::ApplicationTitle, error.c_str());
@@ -26,8 +33,20 @@ int main()
     InstallPlatform(&desktop->Windows());
     DirectX_Framework::DirectXFactory = desktop->Graphics();
 
-    // Until the launcher chooses the mode, the game starts in a 640 x 480 window at the
-    // screen's corner.
-    StartSequence::EndOnUnexpectedError([] { StartSequence::RunGame(StartSequence::GameMode{640, 480, 32, true}); });
-    return 1;
+    QApplication application(argc, argv);
+    // The launcher's closing ends the program, but its closing by "Go!" must not: the game and
+    // its message boxes run on.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    ConfigWindow window;
+    frmConfig form(window);
+    StartSequence::EndOnUnexpectedError([&] { form.Form_Load(); });
+    window.Show();
+    const int status = QApplication::exec();
+
+    // Closed without starting the game (the settings are saved): release the graphics objects
+    // while the windowing system is still up.
+    DirectX_Framework::D3DX.reset();
+    DirectX_Framework::D3D.reset();
+    return status;
 }

@@ -13,6 +13,8 @@ inline constexpr float CollisionRadius = 3.0f;
 
 // One tick: follow the floor under the player (fall 1 a tick, rise a quarter of the gap), turn
 // by YawRate, walk Speed along the heading (the pitch never counts), slide along the walls.
+// A height or position that would leave the range of 32-bit floats raises std::overflow_error
+// (the position is then left as it was), which ends the game as an unexpected error.
 void UpdatePlayer();
 
 } // namespace mdlGameLoop

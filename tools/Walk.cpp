@@ -125,7 +125,13 @@ int Run(const std::string& mapPath, std::istream& script, std::ostream& out, std
             err << "dunmere-tool: script line " << reader.Line() << ": cannot understand \"" << reader.Text() << "\"\n";
             return 2;
         }
-        Apply(command, out);
+        try {
+            Apply(command, out);
+        } catch (const std::exception& error) {
+            out.flush();
+            err << "dunmere-tool: script line " << reader.Line() << ": the game would end here: " << error.what() << '\n';
+            return 3;
+        }
     }
     out.flush();
     return 0;

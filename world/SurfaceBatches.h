@@ -8,6 +8,10 @@
 
 namespace SurfaceBatches {
 
+// The texture number of the extra surface that closes the batch being filled by changing the
+// texture: -1, or -2 when the batch itself has texture -1 (else it would stay open, undrawn).
+inline std::int32_t ClosingTexture(std::int32_t current) { return current == -1 ? -2 : -1; }
+
 // The device, or a GraphicsError naming what needed it.
 IDirect3DDevice8& Device(const char* operation);
 

@@ -2,6 +2,7 @@
 
 #include "framework/DirectX_Framework.h"
 #include "framework/Platform.h"
+#include "world/SurfaceBatches.h"
 #include "world/WorldErrors.h"
 #include "world/mdlEntities.h"
 #include "world/mdlFloors.h"
@@ -266,9 +267,10 @@ void LoadMap(const std::string& path, MapObserver* observer)
 
     // Completion: close the file, close the open batches, regroup the walls.
     file.close();
-    mdlWalls::AddWall(0, 0, 0, 0, 0, 0, 0, 0, ClosingTexture, 0, 0);
+    mdlWalls::AddWall(0, 0, 0, 0, 0, 0, 0, 0, SurfaceBatches::ClosingTexture(mdlWalls::CurrentWallTexture), 0, 0);
     --mdlWalls::WallCount;
-    mdlFloors::AddFloor(0, 0, 0, 0, 0, 0, 0, ClosingTexture, 0, 0, 0, 0, 0, 0);
+    mdlFloors::AddFloor(0, 0, 0, 0, 0, 0, 0, SurfaceBatches::ClosingTexture(mdlFloors::CurrentFloorTexture), 0, 0, 0,
+                        0, 0, 0);
     --mdlFloors::FloorCount;
     mdlWalls::RegroupWallsByTexture();
 }

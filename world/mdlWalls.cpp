@@ -117,7 +117,9 @@ void RegroupWallsByTexture()
             const Wall w = Walls[Slot(i)];
             AddWall(w.X1, w.Y1, w.X2, w.Y2, w.Z1, w.Z2, w.TUSpan, w.TVSpan, w.Texture, w.TUOffset, w.TVOffset);
         }
-        AddWall(0, 0, 0, 0, 0, 0, 0, 0, -1, 0, 0);
+        // Without live walls there is no batch to close: the current texture is the closing wall's.
+        const std::int32_t closing = n > 0 ? SurfaceBatches::ClosingTexture(CurrentWallTexture) : CurrentWallTexture;
+        AddWall(0, 0, 0, 0, 0, 0, 0, 0, closing, 0, 0);
     } catch (...) {
         WallCount = n;
         throw;

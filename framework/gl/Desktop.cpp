@@ -24,10 +24,12 @@ private:
 
 } // namespace
 
-std::unique_ptr<DesktopSystem> DesktopSystem::Start(bool showMessageBoxes, std::string& error)
+std::unique_ptr<DesktopSystem> DesktopSystem::Start(bool showMessageBoxes, std::string& error,
+                                                    MessageBoxPresenter presenter)
 {
     SdlPlatformOptions options;
     options.ShowMessageBoxes = showMessageBoxes;
+    options.PresentMessageBox = std::move(presenter);
     std::unique_ptr<SdlPlatform> platform = SdlPlatform::Create(options, error);
     if (!platform)
         return nullptr;

@@ -43,7 +43,13 @@ bool ReadPng(const std::uint8_t* data, std::size_t size, ImageHeader& out)
         return false;
     out.Width = Big32(data + 16);
     out.Height = Big32(data + 20);
-    return true;
+    // Every chunk (length, type, data, checksum) must lie within the file, up to the IEND chunk
+    // that ends it: the decoder would otherwise go on reading a chunk that claims gigabytes, or,
+    // at the end of the data, read the last chunk again and again.
+    for (std::size_t at = 8; size - at >= 12 && Big32(data + at) <= size - at - 12; at += 12 + Big32(data + at))
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0)
+            return true;
+    return false;
 }
 
 bool ReadBmp(const std::uint8_t* data, std::size_t size, ImageHeader& out)
@@ -51,20 +57,27 @@ bool ReadBmp(const std::uint8_t* data, std::size_t size, ImageHeader& out)
     if (size < 26)
         return false;
     const std::uint32_t infoSize = Little32(data + 14);
+    std::uint32_t bits = 0;
+    std::uint32_t compression = 0;
     if (infoSize == 12) { // OS/2 core header: 16-bit sizes
         out.Width = Little16(data + 18);
         out.Height = Little16(data + 20);
-        return true;
+        bits = Little16(data + 24);
+    } else {
+        const auto width = static_cast<std::int32_t>(Little32(data + 18));
+        const auto height = static_cast<std::int32_t>(Little32(data + 22)); // negative: rows top down
+        if (infoSize < 40 || size < 34 || width <= 0 || height == 0 || height == INT32_MIN)
+            return false;
+        out.Width = static_cast<std::uint32_t>(width);
+        out.Height = static_cast<std::uint32_t>(height < 0 ? -height : height);
+        bits = Little16(data + 28);
+        compression = Little32(data + 30);
     }
-    if (infoSize < 40)
-        return false;
-    const auto width = static_cast<std::int32_t>(Little32(data + 18));
-    const auto height = static_cast<std::int32_t>(Little32(data + 22)); // negative: rows top down
-    if (width <= 0 || height == 0 || height == INT32_MIN)
-        return false;
-    out.Width = static_cast<std::uint32_t>(width);
-    out.Height = static_cast<std::uint32_t>(height < 0 ? -height : height);
-    return true;
+    // Uncompressed rows (padded to 4 bytes) must all be there: the decoder would make up the rest.
+    const std::uint64_t offset = Little32(data + 10);
+    const std::uint64_t rowBytes = (std::uint64_t{out.Width} * bits + 31) / 32 * 4;
+    const bool rows = compression == 0 || compression == 3; // plain or with bit fields
+    return offset <= size && (!rows || rowBytes * out.Height <= size - offset);
 }
 
 bool ReadJpeg(const std::uint8_t* data, std::size_t size, ImageHeader& out)
@@ -113,24 +126,26 @@ bool ReadTga(const std::uint8_t* data, std::size_t size, ImageHeader& out)
         return false;
     out.Width = Little16(data + 12);
     out.Height = Little16(data + 14);
-    // Uncompressed pictures must be all there: the decoder would leave missing rows black.
-    if (imageType <= 3) {
-        const std::uint64_t mapBytes = colourMapType == 1 ? (Little16(data + 5) * (data[7] + 7ull) / 8) : 0;
-        const std::uint64_t pixelBytes = static_cast<std::uint64_t>(out.Width) * out.Height * ((depth + 7u) / 8);
-        if (18ull + data[0] + mapBytes + pixelBytes > size)
-            return false;
-    }
-    return true;
+    // The picture must be all there: the decoder would leave missing rows black. Run-length
+    // packets cover at most 128 pixels with a header byte and one pixel value each.
+    const std::uint64_t mapBytes = colourMapType == 1 ? Little16(data + 5) * ((data[7] + 7ull) / 8) : 0;
+    const std::uint64_t pixels = static_cast<std::uint64_t>(out.Width) * out.Height;
+    const std::uint64_t pixelSize = (depth + 7u) / 8;
+    const std::uint64_t pixelBytes = imageType <= 3 ? pixels * pixelSize : (pixels + 127) / 128 * (1 + pixelSize);
+    return 18ull + data[0] + mapBytes + pixelBytes <= size;
 }
 
-const char* TypeName(ImageKind kind)
+// The decoder of the kind the header names, and no other: SDL_image's own choice goes by what
+// the bytes look like and would let any of its other formats (SVG, GIF, XCF, ...) decode a file
+// that passed for one of these four.
+SDL_Surface* Decode(ImageKind kind, SDL_RWops* stream)
 {
     switch (kind) {
-    case ImageKind::Bmp: return "BMP";
-    case ImageKind::Png: return "PNG";
-    case ImageKind::Jpeg: return "JPG";
-    case ImageKind::Tga: return "TGA";
-    default: return "";
+    case ImageKind::Bmp: return IMG_LoadBMP_RW(stream);
+    case ImageKind::Png: return IMG_LoadPNG_RW(stream);
+    case ImageKind::Jpeg: return IMG_LoadJPG_RW(stream);
+    case ImageKind::Tga: return IMG_LoadTGA_RW(stream);
+    default: return nullptr;
     }
 }
 
@@ -179,9 +194,14 @@ bool LoadImageFile(const std::string& path, std::uint32_t maxSide, ImageRGBA& ou
         error = "cannot read the file";
         return false;
     }
+    return DecodeImage(bytes, path, maxSide, out, error);
+}
 
+bool DecodeImage(const std::vector<std::uint8_t>& bytes, std::string_view fileName, std::uint32_t maxSide,
+                 ImageRGBA& out, std::string& error)
+{
     ImageHeader header;
-    if (!ReadImageHeader(bytes.data(), bytes.size(), path, header)) {
+    if (!ReadImageHeader(bytes.data(), bytes.size(), fileName, header)) {
         error = "not a BMP, PNG, JPEG or TGA image, or its header is damaged";
         return false;
     }
@@ -193,7 +213,9 @@ bool LoadImageFile(const std::string& path, std::uint32_t maxSide, ImageRGBA& ou
     }
 
     SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    SDL_Surface* decoded = stream ? IMG_LoadTyped_RW(stream, 1, TypeName(header.Kind)) : nullptr;
+    SDL_Surface* decoded = stream ? Decode(header.Kind, stream) : nullptr;
+    if (stream != nullptr)
+        SDL_RWclose(stream);
     if (decoded == nullptr) {
         error = std::string("the image is damaged (") + IMG_GetError() + ")";
         return false;
@@ -204,8 +226,9 @@ bool LoadImageFile(const std::string& path, std::uint32_t maxSide, ImageRGBA& ou
         error = std::string("cannot convert the image (") + SDL_GetError() + ")";
         return false;
     }
-    const bool fits = rgba->w > 0 && rgba->h > 0 && static_cast<std::uint32_t>(rgba->w) <= maxSide &&
-                      static_cast<std::uint32_t>(rgba->h) <= maxSide;
+    // The header's size was checked against maxSide; a picture of another size is damaged.
+    const bool fits = rgba->w > 0 && rgba->h > 0 && static_cast<std::uint32_t>(rgba->w) == header.Width &&
+                      static_cast<std::uint32_t>(rgba->h) == header.Height;
     if (fits) {
         out.Width = static_cast<std::uint32_t>(rgba->w);
         out.Height = static_cast<std::uint32_t>(rgba->h);
@@ -217,7 +240,7 @@ bool LoadImageFile(const std::string& path, std::uint32_t maxSide, ImageRGBA& ou
                         static_cast<std::size_t>(out.Width) * 4);
         SDL_UnlockSurface(rgba);
     } else {
-        error = "the decoded picture does not fit in a texture";
+        error = "the picture is not of the size its header gives";
     }
     SDL_FreeSurface(rgba);
     return fits;

@@ -33,3 +33,7 @@ struct ImageRGBA {
 // reason for the user when the file cannot be read, is not an image of the four kinds, is
 // damaged, or is too large.
 bool LoadImageFile(const std::string& path, std::uint32_t maxSide, ImageRGBA& out, std::string& error);
+
+// Decodes the bytes of an image file (the part of LoadImageFile after the reading).
+bool DecodeImage(const std::vector<std::uint8_t>& bytes, std::string_view fileName, std::uint32_t maxSide,
+                 ImageRGBA& out, std::string& error);

@@ -1,5 +1,7 @@
 #include "framework/gl/XMeshFiles.h"
 
+#include "framework/gl/XFileCheck.h"
+
 #include <assimp/Importer.hpp>
 #include <assimp/config.h>
 #include <assimp/material.h>
@@ -31,8 +33,7 @@
 namespace {
 
 constexpr std::uint64_t MaxMeshFileBytes = 256ull * 1024 * 1024;
-// What the parsing child may use beyond what it starts with, and how long it may take.
-constexpr std::uint64_t ParserMemoryBytes = 2ull * 1024 * 1024 * 1024;
+// How long the parsing child may take (and, below, how much memory it may use).
 constexpr auto ParserTimeLimit = std::chrono::seconds(30);
 
 // ---- parsing -----------------------------------------------------------------------
@@ -112,9 +113,9 @@ bool Collect(const aiScene& scene, const aiNode& node, const aiMatrix4x4& parent
 }
 
 // The importer gives every face corner a vertex of its own, face after face (each face's corners
-// in reverse, once it has turned the winding round). A corner whose index in the file is out of
-// range is dropped without notice, which leaves a face of fewer than three corners or breaks that
-// numbering: the file is damaged. (A polygon of four or more corners that loses one still passes.)
+// in reverse, once it has turned the winding round). CheckXFile has made sure that every corner
+// names a vertex; a face of fewer than three corners or a break in that numbering means the
+// importer read the file otherwise, and it is refused.
 bool CornersAllRead(const aiScene& scene)
 {
     for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
@@ -156,7 +157,8 @@ public:
     {
         if (size > data_.size() - at_)
             return false;
-        std::memcpy(out, data_.data() + at_, size);
+        if (size != 0) // an empty list has no storage to copy into
+            std::memcpy(out, data_.data() + at_, size);
         at_ += size;
         return true;
     }
@@ -194,6 +196,9 @@ bool WriteAll(int fd, const std::vector<std::uint8_t>& data)
 void LimitMemory()
 {
 #if !defined(DUNMERE_ADDRESS_SANITIZER)
+    // What the parser may use beyond what the process starts with. (AddressSanitizer reserves
+    // terabytes of address space for itself, so under it the child runs without this limit.)
+    constexpr std::uint64_t ParserMemoryBytes = 2ull * 1024 * 1024 * 1024;
     // The address space the process already has, plus the parser's allowance.
     std::ifstream statm("/proc/self/statm");
     std::uint64_t pages = 0;
@@ -207,6 +212,10 @@ void LimitMemory()
 
 [[noreturn]] void RunParser(int fd, const std::vector<std::uint8_t>& bytes)
 {
+    // A crash of the parser ends the child quietly; the parent reports it. (Handlers inherited
+    // from the parent, such as a sanitizer's, would report it as a crash of the program.)
+    for (const int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        signal(sig, SIG_DFL);
     LimitMemory();
     std::vector<std::uint8_t> reply;
     try {
@@ -230,22 +239,22 @@ void LimitMemory()
 
 bool ParseXMesh(const std::vector<std::uint8_t>& bytes, XMesh& out, std::string& error)
 {
-    if (bytes.size() < 16 || std::memcmp(bytes.data(), "xof ", 4) != 0) {
-        error = "not a DirectX .x file";
+    std::vector<std::uint8_t> plain;
+    if (!CheckXFile(bytes, plain, error))
         return false;
-    }
     try {
         Assimp::Importer importer;
         importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
         // The importer turns .x data into right-handed space; converting it back gives the
         // file's own left-handed positions, winding and texture coordinates.
-        const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), 0, "x");
+        // The importer's own validation of what it built runs at once, before anything reads it.
+        const aiScene* scene =
+            importer.ReadFileFromMemory(plain.data(), plain.size(), aiProcess_ValidateDataStructure, "x");
         if (scene != nullptr && !CornersAllRead(*scene)) {
-            error = "a face names a vertex or normal that does not exist";
+            error = "the importer did not read the faces as they are written";
             return false;
         }
-        const unsigned flags = aiProcess_ConvertToLeftHanded | aiProcess_Triangulate | aiProcess_SortByPType |
-                               aiProcess_ValidateDataStructure;
+        const unsigned flags = aiProcess_ConvertToLeftHanded | aiProcess_Triangulate | aiProcess_SortByPType;
         if (scene != nullptr)
             scene = importer.ApplyPostProcessing(flags);
         if (scene == nullptr || scene->mRootNode == nullptr || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0) {

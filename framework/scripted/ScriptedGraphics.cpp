@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -316,8 +317,9 @@ public:
     HRESULT CreateTextureFromFile(IDirect3DDevice8&, const std::string& path, TexturePtr& out) override
     {
         g_->Calls->push_back("CreateTextureFromFile(" + ScriptedTextureLabel(path) + ")");
+        std::error_code error;
         if (g_->FailingTextureFiles.count(ScriptedTextureLabel(path)) != 0 ||
-            (!g_->TexturesLoadUnread && !std::ifstream(path)))
+            (!g_->TexturesLoadUnread && (!std::filesystem::is_regular_file(path, error) || !std::ifstream(path))))
             return D3DXERR_INVALIDDATA;
         out = std::make_shared<ScriptedTexture>(ScriptedTextureLabel(path));
         return D3D_OK;

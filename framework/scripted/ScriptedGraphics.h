@@ -39,7 +39,7 @@ struct ScriptedGraphics {
     HRESULT CreateDeviceResult = D3D_OK;
 
     // ---- what the helper object answers ----
-    // Texture files load when they can be opened for reading, unless listed here.
+    // Texture files load when they are files that can be opened for reading, unless listed here.
     std::set<std::string> FailingTextureFiles;
     // When set, every texture loads without its file being opened (the map checker looks for
     // the files itself, so that one missing file does not end the check).

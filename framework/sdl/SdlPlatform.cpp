@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -256,8 +257,15 @@ void SdlPlatform::MessageBox(std::string_view text, MessageBoxIcon icon, std::st
     std::fflush(stderr);
     if (!options_.ShowMessageBoxes)
         return;
+    // The game window may hold the pointer and hide the cursor: the user needs both for the box.
+    SDL_SetRelativeMouseMode(SDL_FALSE);
+    if (SDL_Window* grabbing = SDL_GetGrabbedWindow())
+        SDL_SetWindowGrab(grabbing, SDL_FALSE);
+    SDL_ShowCursor(SDL_ENABLE);
     // A box that cannot be shown counts as answered: the program carries on as after OK.
     options_.PresentMessageBox(title, plain, icon);
+    if (cursorCounter_ < 0)
+        SDL_ShowCursor(SDL_DISABLE);
 }
 
 bool ShowSdlMessageBox(std::string_view title, std::string_view text, MessageBoxIcon icon)
@@ -317,7 +325,15 @@ void SdlPlatform::DoEvents()
     }
 }
 
-std::uint32_t SdlPlatform::GetTickCount() { return SDL_GetTicks(); }
+std::uint32_t SdlPlatform::GetTickCount()
+{
+    timespec now{};
+    if (clock_gettime(CLOCK_BOOTTIME, &now) != 0)
+        return SDL_GetTicks();
+    const auto milliseconds =
+        static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<std::uint32_t>(milliseconds); // wraps at 2^32
+}
 
 std::string SdlPlatform::AppPath() const { return ExecutableFolder(); }
 

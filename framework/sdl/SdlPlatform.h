@@ -4,7 +4,11 @@
 // Message boxes: every box's title and text are also written to standard error, and a box that
 // cannot be shown counts as answered with OK. Setting the environment variable
 // DUNMERE_NO_MESSAGE_BOXES=1 (or SdlPlatformOptions::ShowMessageBoxes = false) keeps every box
-// off the screen, so that nothing can wait for a person (automated runs).
+// off the screen, so that nothing can wait for a person (automated runs). While a box is up the
+// mouse cursor is shown and the pointer free, whatever the game window had made of them.
+//
+// The tick counter counts milliseconds since the machine started (suspended time included),
+// kept to 32 bits, so it wraps after about 49.7 days of uptime.
 //
 // Signals: SDL is told not to catch SIGINT and SIGTERM, so they end the program as usual.
 #pragma once
@@ -70,9 +74,6 @@ private:
     int width_ = 0;
     int height_ = 0;
 };
-
-// Shows a message box; false when it could not be shown.
-using MessageBoxPresenter = std::function<bool(std::string_view title, std::string_view text, MessageBoxIcon icon)>;
 
 struct SdlPlatformOptions {
     bool ShowMessageBoxes = true;

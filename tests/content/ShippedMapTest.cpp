@@ -171,14 +171,13 @@ bool OpenAcross(const std::vector<Flat>& flats, float x, float y, float top, flo
     return false;
 }
 
-TEST_F(ShippedMap, NobodyLeavesTheWorldOrGetsStuck)
+TEST_F(ShippedMap, NobodyLeavesTheWorldOrGetsStuckAndClimbsAreStepsOfEightUpToAGalleryAndOutOfAPit)
 {
     const Exploration& world = Explored();
     ASSERT_GT(world.Places.size(), 1000u);
     EXPECT_TRUE(world.Escapes.empty()) << world.Escapes.size()
                                        << " moves end over no floor or never come to rest, the first at "
                                        << world.Escapes.front();
-
     // From every place the way back to the spawn is open: nothing is a one-way drop.
     std::vector<bool> back(world.Places.size(), false);
     back[0] = true;
@@ -188,22 +187,15 @@ TEST_F(ShippedMap, NobodyLeavesTheWorldOrGetsStuck)
             if (!back[i] && std::any_of(world.Next[i].begin(), world.Next[i].end(), [&](auto to) { return back[to]; }))
                 back[i] = grew = true;
     }
-    const auto stuck = std::find(back.begin(), back.end(), false);
-    if (stuck != back.end()) {
-        const Place& place = world.Places[static_cast<std::size_t>(stuck - back.begin())];
-        ADD_FAILURE() << "stuck at " << At(place.X, place.Y) << " on the floor at " << place.Floor;
-    }
-}
+    for (std::size_t i = 0; i < back.size(); ++i)
+        ASSERT_TRUE(back[i]) << "stuck at " << At(world.Places[i].X, world.Places[i].Y) << " on the floor at "
+                             << world.Places[i].Floor;
 
-TEST_F(ShippedMap, ClimbsAreStepsOfEightUpToAGalleryAndOutOfAPit)
-{
-    const Exploration& world = Explored();
     EXPECT_EQ(world.Climbs, std::set<float>{8.0f}) << "every climb must be one step of 8";
-    const float start = world.Places.front().Floor;
     const auto byFloor = [](const Place& a, const Place& b) { return a.Floor < b.Floor; };
     const auto [highest, lowest] = std::minmax_element(world.Places.begin(), world.Places.end(), byFloor);
-    EXPECT_LE(highest->Floor, start - 32) << "no gallery four steps up";
-    EXPECT_GE(lowest->Floor, start + 32) << "no pit four steps deep";
+    EXPECT_LE(highest->Floor, world.Places.front().Floor - 32) << "no gallery four steps up";
+    EXPECT_GE(lowest->Floor, world.Places.front().Floor + 32) << "no pit four steps deep";
 }
 
 TEST_F(ShippedMap, FloorsUnderfootFaceUpAndCeilingsFaceDownWellAboveThem)
@@ -222,7 +214,7 @@ TEST_F(ShippedMap, FloorsUnderfootFaceUpAndCeilingsFaceDownWellAboveThem)
     }
 }
 
-TEST_F(ShippedMap, EveryWallShowsItsFaceToThePlayerAndNeverItsBack)
+TEST_F(ShippedMap, EveryWallShowsItsTexturedFaceToThePlayerAndNeverItsBack)
 {
     const std::vector<Place>& places = Explored().Places;
     const std::vector<Flat> flats = Flats();
@@ -250,17 +242,12 @@ TEST_F(ShippedMap, EveryWallShowsItsFaceToThePlayerAndNeverItsBack)
                 EXPECT_FALSE(OpenAcross(flats, x, y, top, bottom)) << "the wall from " << wall << " shows its back";
             }
         }
-}
-
-// The texture files themselves are checked with the content generator, which makes them.
-TEST_F(ShippedMap, EverySurfaceIsDrawnWithATexture)
-{
+    // Every batch is drawn with a texture (the files themselves are checked by the generator's test).
     std::set<std::string> names;
     for (void (*draw)() : {&mdlWalls::DrawWalls, &mdlFloors::DrawFloors})
-        for (const ScriptedDraw& batch : Drawn(draw)) {
-            EXPECT_FALSE(batch.Texture.empty()) << "a batch drawn without a texture";
+        for (const ScriptedDraw& batch : Drawn(draw))
             names.insert(batch.Texture);
-        }
+    EXPECT_EQ(names.count(""), 0u) << "a batch drawn without a texture";
     EXPECT_GE(names.size(), 5u);
 }
 

@@ -3,7 +3,7 @@
 source "$(dirname "$0")/lib.sh" "$1"
 export DUNMERE_NO_MESSAGE_BOXES=1
 start_game
-window=$(wait_for_window Main)
+window=$(pass_launcher)
 xdotool windowfocus --sync "$window"
 sleep 1
 xdotool key F12

@@ -45,6 +45,35 @@ wait_for_window() {
     fail "no window named $1 appeared"
 }
 
+# Starts the game from the launcher as a player would with the keyboard: its window takes the
+# focus and Enter, sent to it, presses "Go!". Enter goes again only when nothing came of it for
+# ten seconds. Prints the game window's id.
+pass_launcher() {
+    local launcher id=""
+    launcher=$(wait_for_window "Dunmere Demo")
+    for _ in $(seq 1 3); do
+        xdotool windowfocus --sync "$launcher" 2>/dev/null || true
+        xdotool key --window "$launcher" Return
+        for _ in $(seq 1 50); do
+            id=$(window_named Main || true)
+            [ -n "$id" ] && { echo "$id"; return 0; }
+            kill -0 "$game_pid" 2>/dev/null || fail "the game ended in the launcher"
+            sleep 0.2
+        done
+    done
+    fail "Enter in the launcher did not start the game"
+}
+
+# Checks that Log.txt holds lines containing these texts, in this order.
+log_in_order() {
+    local after=0 n
+    for text in "$@"; do
+        n=$(tail -n "+$((after + 1))" "$work/game/Log.txt" | grep -n -F -m 1 -- "$text" | cut -d: -f1 || true)
+        [ -n "$n" ] || fail "Log.txt lacks, after its line $after: $text"
+        after=$((after + n))
+    done
+}
+
 # Waits for the game to end; sets game_status.
 wait_for_end() {
     for _ in $(seq 1 150); do

@@ -1,25 +1,36 @@
 #include "tests/game/GameFixture.h"
 
-#include "framework/D3DXMath.h"
+#include "game/frmMain.h"
 #include "game/mdlRender.h"
-#include "world/mdlMap.h"
 
 #include <gmock/gmock.h>
+
+#include <algorithm>
+#include <sstream>
 
 using ::testing::ElementsAre;
 
 namespace {
 
-class RendererTest : public GameTest {
-protected:
-    // Where a world point lands in the camera's space after a frame.
-    std::array<float, 3> InView(D3DVECTOR point)
-    {
-        float out[4];
-        D3DXVec4TransformPoint(&graphics->Transforms[D3DTS_VIEW], &point, out);
-        return {out[0], out[1], out[2]};
-    }
-};
+// A light record in a line: type; diffuse, specular and ambient colours (r g b a); position;
+// direction; range, fall-off, the three attenuation factors, theta and phi.
+std::string Described(const D3DLIGHT8& l)
+{
+    std::ostringstream text;
+    const auto colour = [&](const D3DCOLORVALUE& c) { text << " | " << c.r << " " << c.g << " " << c.b << " " << c.a; };
+    const auto vector = [&](const D3DVECTOR& v) { text << " | " << v.x << " " << v.y << " " << v.z; };
+    text << "type " << l.Type;
+    colour(l.Diffuse);
+    colour(l.Specular);
+    colour(l.Ambient);
+    vector(l.Position);
+    vector(l.Direction);
+    text << " | " << l.Range << " " << l.Falloff << " " << l.Attenuation0 << " " << l.Attenuation1 << " "
+         << l.Attenuation2 << " " << l.Theta << " " << l.Phi;
+    return text.str();
+}
+
+using RendererTest = GameTest;
 
 TEST_F(RendererTest, AFrameClearsLightsSetsTheCameraDrawsTheWorldAndTheReadOutThenPresents)
 {
@@ -35,58 +46,55 @@ TEST_F(RendererTest, AFrameClearsLightsSetsTheCameraDrawsTheWorldAndTheReadOutTh
                             "SetStreamSource(0, vb2, 32)", "DrawPrimitive(4, 0, 1)", "CreateFont(Tahoma, 12)",
                             "DrawText(FPS: 0 @ 2,0,102,100 #33FFFFFF, Tahoma 12, 0)", "EndScene", "Present"));
     const D3DVECTOR& lamp = graphics->Lights[1].Position;
-    EXPECT_EQ(lamp.x, 1.0f);
-    EXPECT_EQ(lamp.y, 2.0f);
-    EXPECT_EQ(lamp.z, 3.0f);
-
+    EXPECT_EQ(std::tuple(lamp.x, lamp.y, lamp.z), std::tuple(1.0f, 2.0f, 3.0f)) << "the lamp sits at the eye";
     // The font is kept for the next frame.
     journal->clear();
     mdlRender::FramesPerSecond = 61;
     mdlRender::RenderFrame(1, 2, 3, 0, 0);
     EXPECT_TRUE(graphics->CallsStartingWith("CreateFont").empty());
     EXPECT_EQ(graphics->Texts.back(), "FPS: 61 @ 2,0,102,100 #33FFFFFF");
+
+    graphics->FailingCalls["BeginScene"] = D3DERR_DEVICELOST;
+    journal->clear();
+    EXPECT_EQ(RaisedGraphicsError([] { mdlRender::RenderFrame(0, 0, 0, 0, 0); }).Code(), D3DERR_DEVICELOST);
+    EXPECT_TRUE(graphics->CallsStartingWith("Present").empty());
 }
 
 TEST_F(RendererTest, TheCameraLooksAlongTheHeadingWithUpAlongMinusZ)
 {
-    mdlRender::RenderFrame(0, 0, 0, 0, 0);
-    D3DMATRIX expected;
-    const D3DVECTOR eye{0, 0, 0}, target{0, 1, 0}, up{0, 0, -1};
-    D3DXMatrixLookAtLH(&expected, &eye, &target, &up);
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            EXPECT_EQ(graphics->Transforms[D3DTS_VIEW].m[r][c], expected.m[r][c]);
-    // Straight ahead along +y; +x is to the right of the screen and -z (higher) is up.
-    auto ahead = InView({0, 10, 0});
-    EXPECT_NEAR(ahead[0], 0.0f, 1e-5f);
-    EXPECT_NEAR(ahead[2], 10.0f, 1e-5f);
-    EXPECT_GT(InView({1, 10, 0})[0], 0.0f);
-    EXPECT_GT(InView({0, 10, -1})[1], 0.0f);
-
-    mdlRender::RenderFrame(5, 5, -15, 90, 0);
-    ahead = InView({15, 5, -15});
-    EXPECT_NEAR(ahead[0], 0.0f, 1e-4f);
-    EXPECT_NEAR(ahead[1], 0.0f, 1e-4f);
-    EXPECT_NEAR(ahead[2], 10.0f, 1e-4f);
-    EXPECT_LT(InView({15, 6, -15})[0], 0.0f); // +y lies to the left when facing +x
-
-    // Pitch 89 looks almost straight down (toward +z).
-    mdlRender::RenderFrame(0, 0, 0, 0, 89);
-    const auto below = InView({0, 0, 10});
-    EXPECT_NEAR(below[2], 10 * 0.99985f, 1e-3f);
-    EXPECT_NEAR(below[0], 0.0f, 1e-4f);
+    // Yaw 0 looks along +y with +x on the right; yaw 90 along +x; pitch 89 almost straight down
+    // (+z). Higher points (-z) are up on the screen.
+    const struct {
+        float X, Y, Z, Yaw, Pitch;
+        D3DVECTOR Point, InView;
+    } cases[] = {
+        {0, 0, 0, 0, 0, {0, 10, 0}, {0, 0, 10}},   {0, 0, 0, 0, 0, {1, 10, -1}, {1, 1, 10}},
+        {5, 5, -15, 90, 0, {15, 5, -15}, {0, 0, 10}}, {5, 5, -15, 90, 0, {15, 6, -15}, {-1, 0, 10}},
+        {0, 0, 0, 0, 89, {0, 0, 10}, {0, -0.1745f, 9.9985f}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "yaw " << c.Yaw << " pitch " << c.Pitch);
+        mdlRender::RenderFrame(c.X, c.Y, c.Z, c.Yaw, c.Pitch);
+        ExpectMapsTo(graphics->Transforms[D3DTS_VIEW], c.Point, c.InView, 1e-3f);
+    }
 }
 
-TEST_F(RendererTest, AFailingDeviceCallEndsTheFrameWithItsError)
+TEST_F(RendererTest, TheSetUpRunsOnceBeforeTheFirstFrameWithTheGamesLightsAtTheSpawn)
 {
-    graphics->FailingCalls["BeginScene"] = D3DERR_DEVICELOST;
-    try {
-        mdlRender::RenderFrame(0, 0, 0, 0, 0);
-        FAIL() << "no error raised";
-    } catch (const GraphicsError& error) {
-        EXPECT_EQ(error.Code(), D3DERR_DEVICELOST);
-    }
-    EXPECT_TRUE(graphics->CallsStartingWith("Present").empty());
+    mdlEntities::AddEntity("PLAYERSPAWN", 100, 200, 50);
+    RunLoop({0}, [&](int pass) {
+        if (pass == 3)
+            platform.QueueEvent([] { frmMain::Form_KeyPress(27); });
+    });
+    ASSERT_EQ(Frames(), 3);
+    for (const char* once : {"SetTransform(3)", "SetRenderState(22, 3)", "SetRenderState(139, 6579300)"})
+        EXPECT_EQ(std::count(journal->begin(), journal->end(), once), 1) << once;
+    EXPECT_EQ(graphics->CallsStartingWith("SetTextureStageState").size(), 3u);
+    EXPECT_EQ(graphics->CallsStartingWith("SetLight(1)").size(), 3u) << "the lamp follows the eye every frame";
+    EXPECT_EQ(Described(graphics->Lights[0]), "type 3 | 1 1 1 1 | 0 0 0 0 | 0 0 0 0 | 1 0 0 | 0 1 0 | 1 0 0 0 0 0 0");
+    // The eye, and the lamp with it, stand 5 above the spawn entity (z grows downward).
+    EXPECT_EQ(Described(graphics->Lights[1]),
+              "type 1 | 1 1 1 1 | 0 0 0 0 | 0 0 0 0 | 100 200 45 | 0 0 0 | 300 0 0 0.02 0 0 0");
 }
 
 } // namespace

@@ -1,16 +1,24 @@
 #include "tests/gl/GlTestSupport.h"
 
+#include "framework/DirectX_Framework.h"
+
 #include <SDL2/SDL_image.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 std::unique_ptr<SdlPlatform> MakeTestPlatform(std::string& error)
 {
     SdlPlatformOptions options;
     options.ShowMessageBoxes = false;
     return SdlPlatform::Create(options, error);
+}
+
+int LitPixels(const ImageARGB& image)
+{
+    return static_cast<int>(std::count_if(image.Pixels.begin(), image.Pixels.end(),
+                                          [](std::uint32_t p) { return (p & 0xFFFFFF) != 0; }));
 }
 
 WindowOptions MainWindowOptions(int width, int height)
@@ -41,32 +49,9 @@ D3DPRESENT_PARAMETERS PresentParameters(Window* window, UINT width, UINT height,
     return p;
 }
 
-D3DLIGHT8 SunLight(D3DVECTOR direction)
+ImageARGB ReadImageFile(const std::string& path)
 {
-    D3DLIGHT8 light{};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Diffuse = {1, 1, 1, 1};
-    light.Direction = direction;
-    light.Range = 1;
-    return light;
-}
-
-D3DLIGHT8 LampLight(D3DVECTOR position)
-{
-    D3DLIGHT8 light{};
-    light.Type = D3DLIGHT_POINT;
-    light.Diffuse = {1, 1, 1, 1};
-    light.Position = position;
-    light.Range = 300;
-    light.Attenuation1 = 0.02f;
-    return light;
-}
-
-ImageARGB Screenshot(const TempFolder& folder)
-{
-    const std::string path = folder / "screen.png";
     ImageARGB image;
-    EXPECT_EQ(std::system(("import -window root " + path).c_str()), 0);
     SDL_Surface* loaded = IMG_Load(path.c_str());
     EXPECT_NE(loaded, nullptr) << path;
     if (loaded == nullptr)
@@ -84,15 +69,18 @@ ImageARGB Screenshot(const TempFolder& folder)
     return image;
 }
 
-std::vector<Vertex> Quad(D3DVECTOR a, D3DVECTOR b, D3DVECTOR c, D3DVECTOR d, D3DVECTOR n)
+ImageARGB Screenshot(const TempFolder& folder)
 {
-    const auto v = [&](D3DVECTOR p, float u, float t) { return Vertex{p.x, p.y, p.z, n.x, n.y, n.z, u, t}; };
-    return {v(a, 0, 0), v(b, 1, 0), v(c, 1, 1), v(a, 0, 0), v(c, 1, 1), v(d, 0, 1)};
+    const std::string path = folder / "screen.png";
+    EXPECT_EQ(std::system(("import -window root " + path).c_str()), 0);
+    return ReadImageFile(path);
 }
 
 std::vector<Vertex> ScreenQuad(float left, float top, float right, float bottom, float z)
 {
-    return Quad({left, top, z}, {right, top, z}, {right, bottom, z}, {left, bottom, z}, {0, 0, -1});
+    const auto v = [&](float x, float y, float u, float t) { return Vertex{x, y, z, 0, 0, -1, u, t}; };
+    return {v(left, top, 0, 0), v(right, top, 1, 0), v(right, bottom, 1, 1),
+            v(left, top, 0, 0), v(right, bottom, 1, 1), v(left, bottom, 0, 1)};
 }
 
 void GlDeviceTest::SetUp()
@@ -120,6 +108,8 @@ void GlDeviceTest::TearDown()
 
 void GlDeviceTest::MakeDevice(UINT width, UINT height, D3DFORMAT format, D3DFORMAT depth)
 {
+    ASSERT_TRUE(platform && d3d) << "no display";
+    device.reset();
     window = platform->CreateWindow(MainWindowOptions(static_cast<int>(width), static_cast<int>(height)));
     params = PresentParameters(window.get(), width, height, format, depth, true);
     ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window.get(), D3DCREATE_SOFTWARE_VERTEXPROCESSING,
@@ -151,12 +141,11 @@ void GlDeviceTest::Draw(const std::vector<Vertex>& vertices)
     ASSERT_EQ(device->EndScene(), D3D_OK);
 }
 
-D3DMATERIAL8 GlDeviceTest::Material(float diffuse, float ambient)
+ImageARGB GlDeviceTest::DrawFrame(const std::vector<Vertex>& vertices)
 {
-    D3DMATERIAL8 material{};
-    material.Diffuse = {diffuse, diffuse, diffuse, 1};
-    material.Ambient = {ambient, ambient, ambient, 1};
-    return material;
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3D_OK);
+    Draw(vertices);
+    return Frame();
 }
 
 void GlDeviceTest::WriteImage(const std::string& path, UINT width, UINT height, const std::vector<std::uint32_t>& argb)
@@ -183,8 +172,7 @@ std::vector<std::uint32_t> GlDeviceTest::Quarters(const TexturePtr& texture)
 {
     EXPECT_EQ(device->SetRenderState(D3DRS_LIGHTING, 0), D3D_OK);
     EXPECT_EQ(device->SetTexture(0, texture.get()), D3D_OK);
-    Draw(ScreenQuad(-1, 1, 1, -1, 0.5f));
-    const ImageARGB image = Frame();
+    const ImageARGB image = DrawFrame();
     const UINT left = image.Width / 4;
     const UINT right = image.Width * 3 / 4;
     const UINT top = image.Height / 4;
@@ -201,4 +189,39 @@ TexturePtr GlDeviceTest::MakeTexture(UINT width, UINT height, const std::vector<
     TexturePtr texture;
     EXPECT_EQ(d3dx->CreateTextureFromFile(*device, path, texture), D3D_OK);
     return texture;
+}
+
+void GlFrameworkTest::SetUp()
+{
+    GlDeviceTest::SetUp();
+    if (HasFatalFailure())
+        return;
+    DirectX_Framework::ResetState();
+    scripted.AppFolder = folder.Path().string();
+    InstallPlatform(&scripted);
+    DirectX_Framework::DirectXFactory = OpenGLDirectXFactory(*platform);
+    window = platform->CreateWindow(MainWindowOptions());
+    DirectX_Framework::MainWindow = window.get();
+}
+
+void GlFrameworkTest::TearDown()
+{
+    DirectX_Framework::ResetState();
+    DirectX_Framework::DirectXFactory = nullptr;
+    InstallPlatform(nullptr);
+    GlDeviceTest::TearDown();
+}
+
+void GlFrameworkTest::StartGame(std::int32_t depth)
+{
+    DirectX_Framework::StartDirectX();
+    ASSERT_TRUE(DirectX_Framework::StartDirect3D(window.get(), 640, 480, depth, true));
+    DirectX_Framework::CreateGraphicsDevice(window.get());
+    ASSERT_TRUE(DirectX_Framework::D3DDevice);
+}
+
+std::vector<std::string> GlFrameworkTest::Log() const
+{
+    const auto& log = DirectX_Framework::EngineLog;
+    return {log.LogLines.begin(), log.LogLines.begin() + log.LogLineCount};
 }

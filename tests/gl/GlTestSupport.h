@@ -21,6 +21,8 @@ inline int RedOf(std::uint32_t pixel) { return static_cast<int>((pixel >> 16) & 
 inline int GreenOf(std::uint32_t pixel) { return static_cast<int>((pixel >> 8) & 0xFF); }
 inline int BlueOf(std::uint32_t pixel) { return static_cast<int>(pixel & 0xFF); }
 inline std::uint32_t PixelAt(const ImageARGB& image, UINT x, UINT y) { return image.Pixels[y * image.Width + x]; }
+// How many pixels are not black.
+int LitPixels(const ImageARGB& image);
 
 // A borderless window at the screen's corner with a black background, as the game's main window.
 WindowOptions MainWindowOptions(int width = 640, int height = 480);
@@ -30,20 +32,14 @@ WindowOptions MainWindowOptions(int width = 640, int height = 480);
 D3DPRESENT_PARAMETERS PresentParameters(Window* window, UINT width, UINT height, D3DFORMAT format, D3DFORMAT depth,
                                         bool windowed);
 
-// The game's two lights: white directional along direction, and the white point light of range
-// 300 fading by 0.02 a unit.
-D3DLIGHT8 SunLight(D3DVECTOR direction);
-D3DLIGHT8 LampLight(D3DVECTOR position);
-
+// A picture file read back as ARGB pixels (empty, with a failure, when it cannot be read).
+ImageARGB ReadImageFile(const std::string& path);
 // The whole screen as the X server shows it (ImageMagick's import), through a file in folder.
 ImageARGB Screenshot(const TempFolder& folder);
 
-// A rectangle of two triangles, clockwise as seen from the front (the side its normal points
-// to), with texture coordinates (0, 0) at corner a and (1, 1) at corner c. Corners: a, b, c, d
-// in order around it.
-std::vector<Vertex> Quad(D3DVECTOR a, D3DVECTOR b, D3DVECTOR c, D3DVECTOR d, D3DVECTOR normal);
-// A quad facing the viewer in clip space (x right, y up, both -1 to 1; depth z 0 to 1), which
-// with identity transforms is also its world position.
+// A rectangle facing the viewer in clip space (x right, y up, both -1 to 1; depth z 0 to 1), which
+// with identity transforms is also its world position: two triangles, clockwise on the screen,
+// normal toward the viewer, texture coordinates (0, 0) at the top left and (1, 1) at the bottom right.
 std::vector<Vertex> ScreenQuad(float left, float top, float right, float bottom, float z);
 
 class GlDeviceTest : public ::testing::Test {
@@ -57,8 +53,8 @@ protected:
     ImageARGB Frame();
     // Draws triangles from a new vertex buffer with the device's current state.
     void Draw(const std::vector<Vertex>& vertices);
-    // A material of this diffuse and ambient colour (alpha 1), nothing else.
-    static D3DMATERIAL8 Material(float diffuse, float ambient = 0.0f);
+    // Clears to black, draws the vertices (the whole picture by default) and returns the frame.
+    ImageARGB DrawFrame(const std::vector<Vertex>& vertices = ScreenQuad(-1, 1, 1, -1, 0.5f));
     // Draws texture unlit over the whole picture; the colours at the centres of its quarters:
     // top left, top right, bottom left, bottom right.
     std::vector<std::uint32_t> Quarters(const TexturePtr& texture);
@@ -75,4 +71,18 @@ protected:
     std::unique_ptr<IDirect3DDevice8> device;
     D3DPRESENT_PARAMETERS params{};
     TempFolder folder;
+};
+
+// The framework's own start-up on the real back end, with a scripted platform for the program's
+// folder, clock and message boxes; the main window is a real one.
+class GlFrameworkTest : public GlDeviceTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // The start sequence's graphics steps for a 640 x 480 "Fake Fullscreen" game.
+    void StartGame(std::int32_t depth);
+    // The engine log's lines.
+    std::vector<std::string> Log() const;
+
+    ScriptedPlatform scripted;
 };

@@ -1,24 +1,11 @@
 #include "tests/support/FrameworkFixture.h"
 
+#include "framework/D3DXMath.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-
-TempFolder::TempFolder()
-{
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/dunmere-test-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot create a temporary folder");
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 std::string ReadWholeFile(const std::string& path)
 {
@@ -63,6 +50,26 @@ std::vector<std::string> LinesFrom(const std::vector<std::string>& lines, const 
 D3DDISPLAYMODE Mode(UINT width, UINT height, UINT refresh, D3DFORMAT format)
 {
     return D3DDISPLAYMODE{width, height, refresh, format};
+}
+
+void ExpectMapsTo(const D3DMATRIX& m, D3DVECTOR point, D3DVECTOR expected, float tolerance)
+{
+    float p[4];
+    D3DXVec4TransformPoint(&m, &point, p);
+    const auto where = ::testing::Message() << "(" << point.x << ", " << point.y << ", " << point.z << ")";
+    EXPECT_NEAR(p[0] / p[3], expected.x, tolerance) << where;
+    EXPECT_NEAR(p[1] / p[3], expected.y, tolerance) << where;
+    EXPECT_NEAR(p[2] / p[3], expected.z, tolerance) << where;
+}
+
+GraphicsError RaisedGraphicsError(const std::function<void()>& body)
+{
+    try {
+        body();
+    } catch (const GraphicsError& error) {
+        return error;
+    }
+    return GraphicsError(0, "nothing raised");
 }
 
 void FrameworkTest::SetUp()

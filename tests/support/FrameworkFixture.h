@@ -5,6 +5,7 @@
 #include "framework/DirectX_Framework.h"
 #include "framework/scripted/ScriptedGraphics.h"
 #include "framework/scripted/ScriptedPlatform.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,20 +14,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// A folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
 
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
@@ -38,6 +25,12 @@ std::vector<std::string> LinesFrom(const std::vector<std::string>& lines, const 
                                    std::size_t count);
 
 D3DDISPLAYMODE Mode(UINT width, UINT height, UINT refresh, D3DFORMAT format);
+
+// Expects the matrix (row vectors, v x M, then divided by w) to take point to expected.
+void ExpectMapsTo(const D3DMATRIX& m, D3DVECTOR point, D3DVECTOR expected, float tolerance = 1e-4f);
+
+// The graphics error that body raises; code 0 when it raises none.
+GraphicsError RaisedGraphicsError(const std::function<void()>& body);
 
 class FrameworkTest : public ::testing::Test {
 protected:

@@ -2,13 +2,11 @@
 #pragma once
 
 #include "tests/support/FrameworkFixture.h"
+#include "tests/support/WorldState.h"
 
 #include <random>
 #include <string>
 #include <utility>
-
-// Puts the texture, wall, floor and entity stores and the player back to their start values.
-void ResetWorldState();
 
 class WorldTest : public FrameworkTest {
 protected:

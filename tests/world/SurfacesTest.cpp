@@ -12,22 +12,30 @@
 using namespace mdlWalls;
 using namespace mdlFloors;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 namespace {
 
-std::string WallLine(float x1, float y1, float x2, float y2, int texture, float z1 = 0, float z2 = -20)
+std::string WallLine(int y, int texture)
+{
+    return "WALL,0," + std::to_string(y) + ",10," + std::to_string(y) + ",0,-20,1,1," + std::to_string(texture) + ",0,0\r\n";
+}
+
+std::string FloorLine(int x, int texture)
 {
     std::ostringstream line;
-    line << "WALL," << x1 << "," << y1 << "," << x2 << "," << y2 << "," << z1 << "," << z2 << ",1,1," << texture
-         << ",0,0\r\n";
+    line << "FLOOR," << x << ",0," << x + 10 << ",0," << x << ",10,0," << texture << ",0,0,1,0,0,1\r\n";
     return line.str();
 }
 
-std::string FloorLine(float x, int texture, float z = 0)
+// Batches 1 to count as "texture:vertices".
+template <typename Textures, typename Counts>
+std::vector<std::string> Batches(int count, const Textures& textures, const Counts& vertices)
 {
-    std::ostringstream line;
-    line << "FLOOR," << x << ",0," << x + 10 << ",0," << x << ",10," << z << "," << texture << ",0,0,1,0,0,1\r\n";
-    return line.str();
+    std::vector<std::string> batches;
+    for (std::size_t b = 1; b <= static_cast<std::size_t>(count); ++b)
+        batches.push_back(std::to_string(textures[b]) + ":" + std::to_string(vertices[b]));
+    return batches;
 }
 
 class SurfacesTest : public WorldTest {
@@ -35,59 +43,54 @@ protected:
     void SetUp() override
     {
         WorldTest::SetUp();
-        for (const char* name : {"one.png", "two.png"})
-            MakeTexture(name);
+        MakeTexture("one.png");
+        MakeTexture("two.png");
     }
-    std::string Textures() { return "TEXTURE,1,one.png\r\nTEXTURE,2,two.png\r\n"; }
+    void Load(const std::string& entries) { LoadMapText("TEXTURE,1,one.png\r\nTEXTURE,2,two.png\r\n" + entries); }
+    // The draw calls of one drawing function as "texture:triangles".
+    std::vector<std::string> Drawn(void (*draw)())
+    {
+        graphics->Draws.clear();
+        draw();
+        std::vector<std::string> drawn;
+        for (const ScriptedDraw& d : graphics->Draws)
+            drawn.push_back(d.Texture + ":" + std::to_string(d.PrimitiveCount));
+        return drawn;
+    }
 };
 
 TEST_F(SurfacesTest, WallsRegroupByTextureKeepingFileOrderWithOneBatchEach)
 {
-    LoadMapText(Textures() + WallLine(0, 0, 10, 0, 2) + WallLine(0, 5, 10, 5, 1) + WallLine(0, 9, 10, 9, 2));
-    ASSERT_EQ(WallCount, 3);
-    EXPECT_EQ(Walls[1].Texture, 1);
-    EXPECT_EQ(Walls[1].Y1, 5.0f);
-    EXPECT_EQ(Walls[2].Y1, 0.0f); // the two texture-2 walls in file order
-    EXPECT_EQ(Walls[3].Y1, 9.0f);
-    ASSERT_EQ(WallBatchCount, 2);
-    EXPECT_EQ(WallBatchTextures[1], 1);
-    EXPECT_EQ(WallBatchVertexCounts[1], 6);
-    EXPECT_EQ(WallBatchTextures[2], 2);
-    EXPECT_EQ(WallBatchVertexCounts[2], 12);
-    // The copies and the closing wall lie above the count.
-    EXPECT_EQ(Walls[7].Texture, -1);
-
+    // Textures outside the table draw with texture 1.
+    Load(WallLine(0, 2) + WallLine(5, 1) + WallLine(9, 2) + WallLine(7, 0) + WallLine(8, 150));
+    ASSERT_EQ(WallCount, 5);
+    std::vector<std::string> walls;
+    for (int i = 1; i <= WallCount; ++i)
+        walls.push_back(std::to_string(Walls[static_cast<std::size_t>(i)].Texture) + "@" +
+                        std::to_string(static_cast<int>(Walls[static_cast<std::size_t>(i)].Y1)));
+    EXPECT_THAT(walls, ElementsAre("0@7", "1@5", "2@0", "2@9", "150@8"));
+    EXPECT_EQ(Walls[11].Texture, -1) << "the copies and the closing wall lie above the count";
+    EXPECT_THAT(Batches(WallBatchCount, WallBatchTextures, WallBatchVertexCounts),
+                ElementsAre("0:6", "1:6", "2:12", "150:6"));
     journal->clear();
-    graphics->Draws.clear();
-    DrawWalls();
-    ASSERT_EQ(graphics->Draws.size(), 2u);
-    EXPECT_EQ(graphics->Draws[0].Texture, "one.png");
-    EXPECT_EQ(graphics->Draws[0].PrimitiveCount, 2u);
-    EXPECT_EQ(graphics->Draws[1].Texture, "two.png");
-    EXPECT_EQ(graphics->Draws[1].PrimitiveCount, 4u);
-    EXPECT_EQ(graphics->Draws[1].Vertices[6].y, 9.0f);
-    EXPECT_EQ(journal->front(), "SetMaterial");
-    EXPECT_EQ((*journal)[1], "SetTransform(256)");
+    EXPECT_THAT(Drawn(&DrawWalls), ElementsAre("one.png:2", "one.png:2", "two.png:4", "one.png:2"));
+    EXPECT_EQ(graphics->Draws[2].Vertices[6].y, 9.0f);
+    EXPECT_THAT(std::vector<std::string>(journal->begin(), journal->begin() + 2), ElementsAre("SetMaterial", "SetTransform(256)"));
 }
 
-TEST_F(SurfacesTest, AWallStagesTwoTrianglesWithItsTextureSpanAndNormal)
+TEST_F(SurfacesTest, AWallStagesTwoTrianglesWithItsTextureSpanAndOneNormal)
 {
     ClearWalls();
     AddWall(0, 10, 10, 10, 0, -20, 2, 0.5f, 1, 0.25f, 0.125f);
-    const Vertex* v = &WallVertices[1];
-    const float expected[6][5] = {{0, 10, 0, 0.25f, 0.125f},    {10, 10, -20, 2.25f, 0.625f},
-                                  {10, 10, 0, 2.25f, 0.125f},   {10, 10, -20, 2.25f, 0.625f},
-                                  {0, 10, 0, 0.25f, 0.125f},    {0, 10, -20, 0.25f, 0.625f}};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(v[i].x, expected[i][0]) << i;
-        EXPECT_EQ(v[i].y, expected[i][1]) << i;
-        EXPECT_EQ(v[i].z, expected[i][2]) << i;
-        EXPECT_EQ(v[i].tu, expected[i][3]) << i;
-        EXPECT_EQ(v[i].tv, expected[i][4]) << i;
+    const float expected[6][5] = {{0, 10, 0, 0.25f, 0.125f},  {10, 10, -20, 2.25f, 0.625f}, {10, 10, 0, 2.25f, 0.125f},
+                                  {10, 10, -20, 2.25f, 0.625f}, {0, 10, 0, 0.25f, 0.125f},  {0, 10, -20, 0.25f, 0.625f}};
+    for (std::size_t i = 0; i < 6; ++i) {
+        const Vertex& v = WallVertices[1 + i];
+        EXPECT_EQ(std::tuple(v.x, v.y, v.z, v.tu, v.tv),
+                  std::tuple(expected[i][0], expected[i][1], expected[i][2], expected[i][3], expected[i][4]))
+            << i;
         // sign(Z2 - Z1) x (-dy, dx, 0) / length with Z2 < Z1: (0, -1, 0), facing y < 10.
-        EXPECT_EQ(v[i].nx, 0.0f) << i;
-        EXPECT_EQ(v[i].ny, -1.0f) << i;
-        EXPECT_EQ(v[i].nz, 0.0f) << i;
+        EXPECT_EQ(std::tuple(v.nx, v.ny, v.nz), std::tuple(0.0f, -1.0f, 0.0f)) << i;
     }
     AddWall(0, 10, 10, 10, -20, 0, 1, 1, 1, 0, 0);
     EXPECT_EQ(WallVertices[7].ny, 1.0f);
@@ -96,117 +99,79 @@ TEST_F(SurfacesTest, AWallStagesTwoTrianglesWithItsTextureSpanAndNormal)
     EXPECT_EQ(Walls[2].Z1, -20.0f);
 }
 
-TEST_F(SurfacesTest, WallTexturesOutsideTheTableDrawWithTextureOne)
+TEST_F(SurfacesTest, SurfacesOfTextureMinusOneAreClosedAndDrawnLikeOthers)
 {
-    LoadMapText(Textures() + WallLine(0, 0, 10, 0, 0) + WallLine(0, 5, 10, 5, 150));
-    graphics->Draws.clear();
-    DrawWalls();
-    ASSERT_EQ(graphics->Draws.size(), 2u);
-    EXPECT_EQ(graphics->Draws[0].Texture, "one.png");
-    EXPECT_EQ(graphics->Draws[1].Texture, "one.png");
+    // -1 is also the texture of the surfaces that close the batches: walls and floors that use
+    // it themselves are closed with another and drawn, with texture one as other slots outside the table.
+    Load(WallLine(0, -2) + WallLine(5, -1) + FloorLine(0, -1));
+    EXPECT_THAT(Drawn(DrawWalls), ElementsAre("one.png:2", "one.png:2"));
+    EXPECT_THAT(Drawn(DrawFloors), ElementsAre("one.png:1"));
 }
 
 TEST_F(SurfacesTest, AMapWithoutWallsOrFloorsDrawsNothing)
 {
-    LoadMapText(Textures());
-    EXPECT_EQ(WallCount, 0);
-    EXPECT_EQ(WallBatchCount, 0);
-    EXPECT_EQ(FloorCount, 0);
+    Load("");
+    EXPECT_EQ(std::tuple(WallCount, WallBatchCount, FloorCount), std::tuple(0, 0, 0));
     // The closing floor closes the empty first batch: it has no buffer and is skipped.
     EXPECT_EQ(FloorBatchCount, 1);
     EXPECT_EQ(FloorBatchBuffers[1], nullptr);
-    graphics->Draws.clear();
-    DrawWalls();
-    DrawFloors();
-    EXPECT_TRUE(graphics->Draws.empty());
+    EXPECT_TRUE(Drawn(&DrawWalls).empty());
+    EXPECT_TRUE(Drawn(&DrawFloors).empty());
 }
 
-TEST_F(SurfacesTest, WallCapacitiesRefuseTheEntryThatDoesNotFit)
+TEST_F(SurfacesTest, WallCapacitiesRefuseTheEntryThatDoesNotFitAndChangeNothing)
 {
-    std::string map = Textures();
+    std::string map;
     for (int i = 0; i < 84; ++i)
-        map += WallLine(0, static_cast<float>(i), 10, static_cast<float>(i), 1);
-    LoadMapText(map);
+        map += WallLine(i, 1);
+    Load(map);
     EXPECT_EQ(WallCount, 83);
-    EXPECT_EQ(WallBatchCount, 1);
-    EXPECT_EQ(WallBatchVertexCounts[1], 498);
+    EXPECT_THAT(Batches(WallBatchCount, WallBatchTextures, WallBatchVertexCounts), ElementsAre("1:498"));
     EXPECT_EQ(Log().back(), "Map reading stopped at line 86: more than 83 walls use texture 1");
 
-    // 249 walls fit, alternating textures in runs; the 250th is refused.
-    map = Textures();
+    // 249 walls fit, in runs of alternating textures; the 250th is refused.
+    map.clear();
     for (int i = 0; i < 250; ++i)
-        map += WallLine(0, static_cast<float>(i), 10, static_cast<float>(i), 1 + (i / 50) % 2 + 2 * (i / 100));
-    LoadMapText(map);
+        map += WallLine(i, 1 + (i / 50) % 2 + 2 * (i / 100));
+    Load(map);
     EXPECT_EQ(WallCount, 249);
     EXPECT_EQ(Log().back(), "Map reading stopped at line 252: a map holds at most 249 walls");
-    for (int i = 1; i < WallCount; ++i)
-        EXPECT_LE(Walls[static_cast<std::size_t>(i)].Texture, Walls[static_cast<std::size_t>(i + 1)].Texture);
-    int drawn = 0;
-    for (int b = 1; b <= WallBatchCount; ++b)
-        drawn += WallBatchVertexCounts[static_cast<std::size_t>(b)];
-    EXPECT_EQ(drawn, 249 * 6);
-}
+    EXPECT_THAT(Batches(WallBatchCount, WallBatchTextures, WallBatchVertexCounts),
+                ElementsAre("1:300", "2:300", "3:300", "4:300", "5:294"));
 
-TEST_F(SurfacesTest, TooManyWallBatchesWhileReadingAreRefusedLeavingRoomForTheClosingWall)
-{
-    std::string map = Textures();
+    // 99 changes of texture fit while reading; the closing wall's change takes the hundredth batch.
+    map.clear();
     for (int i = 0; i < 120; ++i)
-        map += WallLine(0, static_cast<float>(i), 10, static_cast<float>(i), 1 + i % 2);
-    LoadMapText(map);
-    // 99 changes of texture fit; the closing wall's change takes the hundredth batch.
+        map += WallLine(i, 1 + i % 2);
+    Load(map);
     EXPECT_EQ(WallCount, 100);
-    EXPECT_THAT(Log().back(), ::testing::HasSubstr("change texture too often"));
+    EXPECT_THAT(Log().back(), HasSubstr("line 103: the walls change texture too often"));
     EXPECT_EQ(WallBatchCount, 2);
-}
 
-TEST_F(SurfacesTest, AWallThatDoesNotFitChangesNothing)
-{
     ClearWalls();
+    WallCount = 0;
     for (int i = 0; i < 83; ++i)
         AddWall(0, 0, 1, 0, 0, -20, 1, 1, 1, 0, 0);
     const Vertex before = WallVertices[498];
     EXPECT_THROW(AddWall(5, 5, 6, 5, 0, -20, 1, 1, 1, 0, 0), CapacityError);
-    EXPECT_EQ(WallCount, 83);
-    EXPECT_EQ(NextWallVertex, 499);
-    EXPECT_EQ(WallVertices[498].x, before.x);
+    EXPECT_EQ(std::tuple(WallCount, NextWallVertex, WallVertices[498].x), std::tuple(83, 499, before.x));
 }
 
 TEST_F(SurfacesTest, FloorsBatchConsecutiveRunsOfOneTexture)
 {
-    LoadMapText(Textures() + FloorLine(0, 1) + FloorLine(20, 1) + FloorLine(40, 2));
+    Load(FloorLine(0, 1) + FloorLine(20, 1) + FloorLine(40, 2));
     EXPECT_EQ(FloorCount, 3);
-    ASSERT_EQ(FloorBatchCount, 2);
-    EXPECT_EQ(FloorBatchVertexCounts[1], 6);
-    EXPECT_EQ(FloorBatchTextures[1], 1);
-    EXPECT_EQ(FloorBatchVertexCounts[2], 3);
-    EXPECT_EQ(FloorBatchTextures[2], 2);
-
-    LoadMapText(Textures() + FloorLine(0, 1) + FloorLine(20, 2) + FloorLine(40, 1));
-    ASSERT_EQ(FloorBatchCount, 3);
-    EXPECT_EQ(FloorBatchTextures[1], 1);
-    EXPECT_EQ(FloorBatchTextures[2], 2);
-    EXPECT_EQ(FloorBatchTextures[3], 1);
-    graphics->Draws.clear();
-    DrawFloors();
-    ASSERT_EQ(graphics->Draws.size(), 3u);
+    EXPECT_THAT(Batches(FloorBatchCount, FloorBatchTextures, FloorBatchVertexCounts), ElementsAre("1:6", "2:3"));
+    Load(FloorLine(0, 1) + FloorLine(20, 2) + FloorLine(40, 1));
+    EXPECT_THAT(Batches(FloorBatchCount, FloorBatchTextures, FloorBatchVertexCounts), ElementsAre("1:3", "2:3", "1:3"));
+    EXPECT_THAT(Drawn(&DrawFloors), ElementsAre("one.png:1", "two.png:1", "one.png:1"));
     EXPECT_EQ(graphics->Draws[2].Vertices[0].x, 40.0f);
-    EXPECT_EQ(graphics->Draws[2].Texture, "one.png");
-}
 
-TEST_F(SurfacesTest, AFirstFloorOfAnotherTextureClosesAnEmptyFirstBatch)
-{
-    LoadMapText(Textures() + FloorLine(0, 3) + FloorLine(20, 0));
-    ASSERT_EQ(FloorBatchCount, 3);
+    // A first floor of another texture closes an empty first batch; 3 was never loaded and 0 draws as 1.
+    Load(FloorLine(0, 3) + FloorLine(20, 0));
+    EXPECT_THAT(Batches(FloorBatchCount, FloorBatchTextures, FloorBatchVertexCounts), ElementsAre("1:0", "3:3", "0:3"));
     EXPECT_EQ(FloorBatchBuffers[1], nullptr);
-    EXPECT_EQ(FloorBatchVertexCounts[1], 0);
-    EXPECT_EQ(FloorBatchTextures[1], 1);
-    EXPECT_EQ(FloorBatchTextures[2], 3);
-    EXPECT_EQ(FloorBatchTextures[3], 0);
-    graphics->Draws.clear();
-    DrawFloors();
-    ASSERT_EQ(graphics->Draws.size(), 2u);
-    EXPECT_EQ(graphics->Draws[0].Texture, ""); // entry 3 was never loaded
-    EXPECT_EQ(graphics->Draws[1].Texture, "one.png"); // texture 0 draws as 1
+    EXPECT_THAT(Drawn(&DrawFloors), ElementsAre(":1", "one.png:1"));
 }
 
 TEST_F(SurfacesTest, FloorsStageTheirCornersAsFirstThirdSecondAndFaceByWinding)
@@ -214,44 +179,35 @@ TEST_F(SurfacesTest, FloorsStageTheirCornersAsFirstThirdSecondAndFaceByWinding)
     ClearFloors();
     AddFloor(0, 0, 10, 0, 0, 10, 5, 1, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f);
     const Vertex* v = &FloorVertices[1];
-    EXPECT_EQ(v[0].x, 0.0f);
-    EXPECT_EQ(v[0].y, 0.0f);
-    EXPECT_EQ(v[1].x, 0.0f);
-    EXPECT_EQ(v[1].y, 10.0f);
-    EXPECT_EQ(v[1].tu, 0.5f);
-    EXPECT_EQ(v[2].x, 10.0f);
-    EXPECT_EQ(v[2].tv, 0.4f);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(v[i].z, 5.0f);
-        EXPECT_EQ(v[i].nz, -1.0f); // facing up
-    }
+    EXPECT_EQ(std::tuple(v[0].x, v[0].y, v[0].tu, v[0].tv), std::tuple(0.0f, 0.0f, 0.1f, 0.2f));
+    EXPECT_EQ(std::tuple(v[1].x, v[1].y, v[1].tu, v[1].tv), std::tuple(0.0f, 10.0f, 0.5f, 0.6f));
+    EXPECT_EQ(std::tuple(v[2].x, v[2].y, v[2].tu, v[2].tv), std::tuple(10.0f, 0.0f, 0.3f, 0.4f));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(std::tuple(v[i].z, v[i].nx, v[i].ny, v[i].nz), std::tuple(5.0f, 0.0f, 0.0f, -1.0f)); // facing up
     AddFloor(0, 0, 0, 10, 10, 0, 5, 1, 0, 0, 0, 0, 0, 0);
     EXPECT_EQ(FloorVertices[4].nz, 1.0f);
-    EXPECT_EQ(Floors[2].Y2, 10.0f);
-    EXPECT_EQ(Floors[2].X3, 10.0f);
+    EXPECT_EQ(std::tuple(Floors[2].Y2, Floors[2].X3), std::tuple(10.0f, 10.0f));
     EXPECT_EQ(NextFloorVertex, 7);
 }
 
 TEST_F(SurfacesTest, FloorCapacitiesRefuseTheEntryThatDoesNotFit)
 {
-    std::string map = Textures();
+    std::string map;
     for (int i = 0; i < 167; ++i)
-        map += FloorLine(static_cast<float>(i * 20), 1);
-    LoadMapText(map);
+        map += FloorLine(i * 20, 1);
+    Load(map);
     EXPECT_EQ(FloorCount, 166);
     EXPECT_EQ(FloorBatchVertexCounts[1], 498);
-    EXPECT_THAT(Log().back(), ::testing::HasSubstr("line 169: more than 166 floors of one texture in a row"));
+    EXPECT_THAT(Log().back(), HasSubstr("line 169: more than 166 floors of one texture in a row"));
 
-    map = Textures();
+    map.clear();
     for (int i = 0; i < 500; ++i)
-        map += FloorLine(static_cast<float>(i * 20), 1 + i / 150);
-    LoadMapText(map);
+        map += FloorLine(i * 20, 1 + i / 150);
+    Load(map);
     EXPECT_EQ(FloorCount, 499);
     EXPECT_EQ(Log().back(), "Map reading stopped at line 502: a map holds at most 499 floors");
-    int staged = 0;
-    for (int b = 1; b <= FloorBatchCount; ++b)
-        staged += FloorBatchVertexCounts[static_cast<std::size_t>(b)];
-    EXPECT_EQ(staged, 499 * 3);
+    EXPECT_THAT(Batches(FloorBatchCount, FloorBatchTextures, FloorBatchVertexCounts),
+                ElementsAre("1:450", "2:450", "3:450", "4:147"));
 }
 
 } // namespace

@@ -1,0 +1,131 @@
+#include "launcher/frmConfig.h"
+
+#include "framework/DirectX_Framework.h"
+#include "framework/FilePaths.h"
+#include "game/StartSequence.h"
+
+#include <fstream>
+#include <iterator>
+
+using namespace DirectX_Framework;
+
+frmConfig::frmConfig(ConfigView& view) : view_(view)
+{
+    view_.Events.cmbResModes_Click = [this] { cmbResModes_Click(); };
+    view_.Events.cmbResModes_Scroll = [this] { cmbResModes_Scroll(); };
+    view_.Events.chkWindowed_Click = [this] { chkWindowed_Click(); };
+    view_.Events.cmdGo_Click = [this] { cmdGo_Click(); };
+    view_.Form().Handlers.QueryUnload = [this] { Form_QueryUnload(); };
+}
+
+std::string frmConfig::ConfigPath() const { return JoinPath(ThePlatform().AppPath(), "\\CONFIG.CFG"); }
+
+void frmConfig::Form_Load()
+{
+    const std::string notes = JoinPath(ThePlatform().AppPath(), "\\Notes.txt");
+    std::ifstream file(notes, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    view_.SetInfoText(file.is_open() && !file.bad() ? text : "Erk! You're missing the file:\r\n" + notes);
+    FillResModes();
+}
+
+void frmConfig::FillResModes()
+{
+    StartDirectX();
+    if (!StartDirect3D(&view_.Form(), 320, 200, 16, false)) {
+        ExitCode = 1;
+        DestroyDirectX();
+    }
+    EnumerateDisplayModes();
+
+    ModeListPosition.assign(static_cast<std::size_t>(LastDisplayMode + 1), 0);
+    view_.ClearModes();
+    D3DDISPLAYMODE previous{};
+    for (std::size_t i = 0; i < DisplayModes.size(); ++i) {
+        const D3DDISPLAYMODE& mode = DisplayModes[i];
+        if (mode.Width != previous.Width || mode.Height != previous.Height || mode.Format != previous.Format) {
+            view_.AddMode(std::to_string(mode.Width) + "x" + std::to_string(mode.Height) + " in " +
+                          std::to_string(DepthLabel(mode.Format)) + "-bit");
+            ModeListPosition[i] = view_.ModeCount();
+        }
+        previous = mode;
+    }
+
+    LoadConfig(ConfigPath());
+
+    const D3DFORMAT wanted = Config.Depth == 32 ? D3DFMT_X8R8G8B8 : D3DFMT_R5G6B5;
+    for (std::size_t i = 0; i < DisplayModes.size(); ++i) {
+        const D3DDISPLAYMODE& mode = DisplayModes[i];
+        if (static_cast<std::int64_t>(mode.Width) == Config.Width &&
+            static_cast<std::int64_t>(mode.Height) == Config.Height && mode.Format == wanted) {
+            view_.SelectMode(ModeListPosition[i] - 1);
+            break;
+        }
+    }
+    DirectX8.reset();
+}
+
+void frmConfig::LoadConfig(const std::string& ConfigFile)
+{
+    bool defaulted = false;
+    const auto useDefaults = [&] {
+        ThePlatform().MessageBox(ReadErrorText, MessageBoxIcon::Information, ConfigTitle);
+        Config = Settings{};
+        defaulted = true;
+    };
+    if (const std::optional<Settings> read = ReadSettingsFile(ConfigFile))
+        Config = *read;
+    else
+        useDefaults();
+    if (!view_.SetWindowedValue(Config.Windowed)) {
+        if (!defaulted)
+            useDefaults();
+        view_.SetWindowedValue(0);
+    }
+}
+
+void frmConfig::SaveConfig(const std::string& ConfigFile)
+{
+    if (!WriteSettingsFile(ConfigFile, Config))
+        ThePlatform().MessageBox(WriteErrorText, MessageBoxIcon::Information, ConfigTitle);
+}
+
+void frmConfig::cmbResModes_Click()
+{
+    // With no entry selected there is nothing to take over (modes without an entry of their own
+    // carry position 0, which must not be read as "entry -1").
+    const int selected = view_.SelectedMode();
+    if (selected < 0)
+        return;
+    for (std::size_t i = 0; i < ModeListPosition.size() && i < DisplayModes.size(); ++i) {
+        if (ModeListPosition[i] != selected + 1)
+            continue;
+        const D3DDISPLAYMODE& mode = DisplayModes[i];
+        Config.Width = static_cast<std::int32_t>(mode.Width);
+        Config.Height = static_cast<std::int32_t>(mode.Height);
+        Config.Depth = DepthLabel(mode.Format);
+        LogLine("Screenmode changed to " + std::to_string(Config.Width) + "x" + std::to_string(Config.Height) + "x" +
+                std::to_string(Config.Depth));
+    }
+}
+
+void frmConfig::cmbResModes_Scroll() { cmbResModes_Click(); }
+
+void frmConfig::chkWindowed_Click() { Config.Windowed = view_.WindowedValue(); }
+
+void frmConfig::cmdGo_Click()
+{
+    // A second press while the game starts (from inside one of its message boxes) does nothing.
+    if (gameStarting_)
+        return;
+    gameStarting_ = true;
+    const StartSequence::GameMode mode{Config.Width, Config.Height, Config.Depth, Config.Windowed == 1};
+    StartSequence::EndOnUnexpectedError([&] {
+        StartSequence::RunGame(mode, [this] {
+            Form_QueryUnload();
+            view_.Form().Unload();
+        });
+    });
+}
+
+void frmConfig::Form_QueryUnload() { SaveConfig(ConfigPath()); }

@@ -1,0 +1,87 @@
+// The launcher window on Qt's offscreen platform: where its controls stand and how the keyboard
+// works it, with its logic on the scripted adapter.
+#include "launcher/qt/ConfigWindow.h"
+#include "tests/support/FrameworkFixture.h"
+
+#include <gmock/gmock.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+
+#include <clocale>
+
+using ::testing::ElementsAre;
+
+namespace {
+
+void StartQt()
+{
+    static int argc = 1;
+    static char name[] = "launcher_tests";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance() != nullptr)
+        return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QApplication(argc, argv); // lives as long as the process
+    std::setlocale(LC_ALL, "C");  // Qt took the user's locale; the other tests expect C
+}
+
+void Press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
+
+std::string FocusName() { return QApplication::focusWidget()->objectName().toStdString(); }
+
+using ConfigWindowTest = FrameworkTest;
+
+TEST_F(ConfigWindowTest, TheControlsStandAtTheirPlacesAndTheKeyboardWorksTheLauncher)
+{
+    StartQt();
+    graphics->Modes = {Mode(320, 200, 60, D3DFMT_R5G6B5), Mode(640, 480, 60, D3DFMT_R5G6B5),
+                       Mode(640, 480, 60, D3DFMT_X8R8G8B8)};
+    WriteWholeFile(folder / "Notes.txt", "Line one\r\nLine two");
+    ConfigWindow window;
+    frmConfig form(window);
+    form.Form_Load();
+    QWidget& dialog = window.Widget();
+    EXPECT_EQ(dialog.size(), QSize(497, 179));
+    const std::pair<const char*, QRect> places[] = {
+        {"lblInfo", {8, 72, 305, 97}},  {"fraSettings", {320, 72, 169, 73}}, {"cmbResModes", {8, 16, 153, 21}},
+        {"chkWindowed", {8, 40, 153, 25}}, {"cmdGo", {320, 152, 169, 19}}};
+    for (const auto& [name, place] : places)
+        EXPECT_EQ(dialog.findChild<QWidget*>(name)->geometry(), place) << name;
+    EXPECT_EQ(dialog.findChild<QLabel*>("lblInfo")->text(), "Line one\nLine two");
+
+    int goes = 0;
+    window.Events.cmdGo_Click = [&] { ++goes; };
+    window.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    Press(Qt::Key_Return);
+    EXPECT_EQ(goes, 1);
+
+    std::vector<std::string> order;
+    for (int i = 0; i < 3; ++i) {
+        Press(Qt::Key_Tab);
+        order.push_back(FocusName());
+    }
+    EXPECT_THAT(order, ElementsAre("chkWindowed", "cmbResModes", "cmdGo"));
+
+    // Space toggles the check box; a greyed box turns checked, and the user never greys it.
+    Press(Qt::Key_Tab);
+    window.SetWindowedValue(2);
+    std::vector<int> values;
+    for (int i = 0; i < 3; ++i) {
+        Press(Qt::Key_Space);
+        values.push_back(form.Config.Windowed);
+    }
+    EXPECT_THAT(values, ElementsAre(1, 0, 1));
+
+    Press(Qt::Key_Tab);
+    Press(Qt::Key_Down);
+    EXPECT_EQ(Log().back(), "Screenmode changed to 640x480x32");
+
+    dialog.close();
+    EXPECT_FALSE(window.IsLoaded());
+    EXPECT_EQ(ReadWholeFile(folder / "CONFIG.CFG"), "640,480,32,1\r\n");
+}
+
+} // namespace

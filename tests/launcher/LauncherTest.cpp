@@ -1,0 +1,174 @@
+// The launcher's logic on the scripted adapter, with a view that only holds the controls' state.
+#include "game/frmMain.h"
+#include "launcher/frmConfig.h"
+#include "tests/support/FrameworkFixture.h"
+
+#include <gmock/gmock.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace DirectX_Framework;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::StartsWith;
+
+namespace {
+
+struct FakeView final : ConfigView {
+    explicit FakeView(std::shared_ptr<Journal> journal) : window("frmConfig", std::move(journal)) {}
+    Window& Form() override { return window; }
+    void SetInfoText(const std::string& text) override { Info = text; }
+    void ClearModes() override { Modes.clear(), Selected = -1; }
+    void AddMode(const std::string& text) override { Modes.push_back(text); }
+    int ModeCount() const override { return static_cast<int>(Modes.size()); }
+    int SelectedMode() const override { return Selected; }
+    void SelectMode(int index) override { Selected = index, Events.cmbResModes_Click(); }
+    bool SetWindowedValue(int value) override
+    {
+        const bool taken = value >= 0 && value <= 2;
+        if (taken)
+            Windowed = value, Events.chkWindowed_Click();
+        return taken;
+    }
+    int WindowedValue() const override { return Windowed; }
+    std::string SelectedText() const { return Selected < 0 ? "" : Modes.at(std::size_t(Selected)); }
+
+    ScriptedWindow window;
+    std::string Info;
+    std::vector<std::string> Modes;
+    int Selected = -1, Windowed = 0;
+};
+
+class LauncherTest : public FrameworkTest {
+protected:
+    void SetUp() override
+    {
+        FrameworkTest::SetUp();
+        graphics->Modes = {Mode(320, 200, 60, D3DFMT_R5G6B5), Mode(640, 480, 60, D3DFMT_R5G6B5),
+                           Mode(800, 600, 60, D3DFMT_X8R8G8B8), Mode(800, 600, 72, D3DFMT_X8R8G8B8),
+                           Mode(800, 600, 85, D3DFMT_X8R8G8B8), Mode(640, 480, 60, D3DFMT_R5G6B5),
+                           Mode(1024, 768, 60, D3DFMT_X1R5G5B5)};
+    }
+    void TearDown() override
+    {
+        frmMain::Form.reset();
+        FrameworkTest::TearDown();
+    }
+
+    FakeView view{journal};
+    frmConfig form{view};
+    std::string config = folder / "CONFIG.CFG";
+};
+
+const auto ModeChange = StartsWith("Screenmode changed to ");
+
+TEST_F(LauncherTest, TheSettingsFileIsReadLikeThisAndWrittenBackWhole)
+{
+    const Settings fallback{640, 480, 16, 0};
+    const struct {
+        const char* file; // null: no file
+        Settings read;
+        const char* selected;
+    } cases[] = {
+        {nullptr, fallback, "640x480 in 16-bit"},
+        {"", fallback, "640x480 in 16-bit"},
+        {"640,480", fallback, "640x480 in 16-bit"},
+        {"800,600,32,1\r\n", {800, 600, 32, 1}, "800x600 in 32-bit"},
+        {"800,600,32,5", fallback, "640x480 in 16-bit"},
+        {"800,600,32,2", {800, 600, 32, 2}, "800x600 in 32-bit"},
+        {" 800\r\n600\n32 \r\n1", {800, 600, 32, 1}, "800x600 in 32-bit"},
+        {"320,200,16,0 and then,some,text", {320, 200, 16, 0}, "320x200 in 16-bit"},
+        {"800x600,32,1,0", fallback, "640x480 in 16-bit"},
+        {"800,600,32,99999999999", fallback, "640x480 in 16-bit"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file ? c.file : "(no file)");
+        std::filesystem::remove(config);
+        if (c.file)
+            WriteWholeFile(config, c.file);
+        platform.MessageBoxes.clear();
+        form.FillResModes();
+        const Settings& got = form.Config;
+        EXPECT_EQ(std::tie(got.Width, got.Height, got.Depth, got.Windowed, view.Windowed),
+                  std::tie(c.read.Width, c.read.Height, c.read.Depth, c.read.Windowed, c.read.Windowed));
+        EXPECT_EQ(view.SelectedText(), c.selected);
+        const bool defaulted = c.read.Width == 640 && c.read.Depth == 16;
+        EXPECT_EQ(platform.MessageBoxes.size(), defaulted ? 1u : 0u);
+        for (const RecordedMessageBox& box : platform.MessageBoxes)
+            EXPECT_EQ(box.Text, frmConfig::ReadErrorText);
+        view.window.Handlers.QueryUnload(); // the user closes the launcher
+        EXPECT_EQ(ReadWholeFile(config), std::to_string(got.Width) + "," + std::to_string(got.Height) + "," +
+                                             std::to_string(got.Depth) + "," + std::to_string(got.Windowed) + "\r\n");
+    }
+}
+
+TEST_F(LauncherTest, TheListMergesOnlyAdjacentRepeatsAndSelectsTheSavedModeOnce)
+{
+    WriteWholeFile(config, "800,600,32,0");
+    form.Form_Load();
+    EXPECT_EQ(view.Info, "Erk! You're missing the file:\r\n" + (folder / "Notes.txt"));
+    EXPECT_THAT(view.Modes, ElementsAre("320x200 in 16-bit", "640x480 in 16-bit", "800x600 in 32-bit",
+                                        "640x480 in 16-bit", "1024x768 in 16-bit"));
+    EXPECT_THAT(form.ModeListPosition, ElementsAre(1, 2, 3, 0, 0, 4, 5));
+    EXPECT_THAT(Log(), Contains(ModeChange).Times(1));
+    EXPECT_THAT(Log(), Contains("Screenmode changed to 800x600x32"));
+    EXPECT_EQ(DirectX8, nullptr); // the root object goes, the adapter stays
+    EXPECT_NE(D3D, nullptr);
+    EXPECT_THAT(Log(), Contains(StartsWith("Enumerating display modes")));
+
+    // Format 24 reads as 16-bit, but a saved depth of 16 looks only for format 23.
+    WriteWholeFile(config, "1024,768,16,0");
+    form.FillResModes();
+    EXPECT_EQ(view.Selected, -1);
+    // A scroll of the list with nothing selected leaves the settings alone.
+    view.Events.cmbResModes_Scroll();
+    EXPECT_EQ(form.Config.Width, 1024);
+    EXPECT_THAT(Log(), Contains(ModeChange).Times(1));
+    view.SelectMode(4);
+    EXPECT_EQ(Log().back(), "Screenmode changed to 1024x768x16");
+}
+
+TEST_F(LauncherTest, GoStartsInOrderClosingTheLauncherBeforeTheDeviceAndGreyMeansFullScreen)
+{
+    WriteWholeFile(config, "800,600,32,2");
+    form.Form_Load();
+    platform.AppFolder = "/proc"; // a folder that takes no new file: the settings cannot be saved
+    journal->clear();
+    EXPECT_EQ(RunToExit([&] { view.Events.cmdGo_Click(); }), 1); // nor is there a map
+    std::vector<std::string> steps;
+    for (const std::string& call : *journal)
+        if (call.starts_with("Show") || call.starts_with("Unload") || call.starts_with("CreateDevice") ||
+            call.starts_with("MessageBox") || call.starts_with("GetAdapterModeCount"))
+            steps.push_back(call);
+    EXPECT_THAT(steps, ElementsAre("Show Main", "ShowCursor(0) -> -1", "GetAdapterModeCount(0)",
+                                   "MessageBox No Configuration File", "Unload frmConfig", "CreateDevice(0, 1, 0x20)",
+                                   "Show Main", "MessageBox Error loading map", "Unload Main", "ShowCursor(1) -> 0",
+                                   "ShowCursor(1) -> 1"));
+    EXPECT_EQ(platform.MessageBoxes.at(0).Text, frmConfig::WriteErrorText);
+    EXPECT_EQ(graphics->CreatedWith.Windowed, 0);
+    EXPECT_EQ(graphics->CreatedWith.BackBufferWidth, 800u);
+    EXPECT_EQ(graphics->CreatedWith.BackBufferFormat, D3DFMT_X8R8G8B8);
+}
+
+TEST_F(LauncherTest, AnInterruptedWriteKeepsTheOldFileWholeAndSaysSo)
+{
+    WriteWholeFile(config, "800,600,32,1\r\n");
+    form.Form_Load();
+    form.Config.Windowed = 0;
+    // The write is cut short by a file-size limit.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit tiny{4, saved.rlim_max};
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    form.Form_QueryUnload();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(ReadWholeFile(config), "800,600,32,1\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1); // no leftovers
+    ASSERT_EQ(platform.MessageBoxes.size(), 1u);
+    EXPECT_EQ(platform.MessageBoxes[0].Text, frmConfig::WriteErrorText);
+}
+
+} // namespace
