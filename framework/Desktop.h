@@ -4,6 +4,7 @@
 
 #include "framework/Device.h"
 #include "framework/Platform.h"
+#include "framework/ReferenceRenderer.h"
 
 #include <functional>
 #include <memory>
@@ -23,4 +24,9 @@ public:
     virtual Platform& Windows() = 0;
     // The root-object factory of the OpenGL back end, to install as DirectX_Framework::DirectXFactory.
     virtual std::function<std::unique_ptr<IDirectX8>()> Graphics() = 0;
+    // The bare reference renderer of batches on a device of this back end, set up like the
+    // device's state is now (its first frame drawn); null with a reason when it cannot be made.
+    virtual std::unique_ptr<ReferenceRenderer> MakeReference(IDirect3DDevice8& device,
+                                                             const std::vector<ReferenceRenderer::Batch>& batches,
+                                                             std::string& error) = 0;
 };

@@ -76,6 +76,18 @@ void DrawTextBox(float left, float width, float top, float height, const std::st
     ThrowIfFailed(readoutFont.Font->DrawText(text, rect, 0, colour), "DrawText");
 }
 
+D3DMATRIX CameraView(float x, float y, float z, float yaw, float pitch)
+{
+    const D3DVECTOR eye = MakeVector(x, y, z);
+    const D3DVECTOR target = MakeVector(static_cast<float>(x + DirectionX(yaw, pitch)),
+                                        static_cast<float>(y + DirectionY(yaw, pitch)),
+                                        static_cast<float>(z + DirectionZ(yaw, pitch)));
+    const D3DVECTOR up = MakeVector(0, 0, -1);
+    D3DMATRIX view;
+    D3DXMatrixLookAtLH(&view, &eye, &target, &up);
+    return view;
+}
+
 void RenderFrame(const float& x, const float& y, const float& z, const float& yaw, const float& pitch)
 {
     IDirect3DDevice8& device = Device();
@@ -89,12 +101,7 @@ void RenderFrame(const float& x, const float& y, const float& z, const float& ya
 
     ThrowIfFailed(device.BeginScene(), "BeginScene");
 
-    const D3DVECTOR eye = MakeVector(x, y, z);
-    const D3DVECTOR target = MakeVector(static_cast<float>(x + DirectionX(yaw, pitch)),
-                                        static_cast<float>(y + DirectionY(yaw, pitch)),
-                                        static_cast<float>(z + DirectionZ(yaw, pitch)));
-    const D3DVECTOR up = MakeVector(0, 0, -1);
-    D3DXMatrixLookAtLH(&ViewMatrix, &eye, &target, &up);
+    ViewMatrix = CameraView(x, y, z, yaw, pitch);
     ThrowIfFailed(device.SetTransform(D3DTS_VIEW, ViewMatrix), "SetTransform(D3DTS_VIEW)");
 
     D3DXMatrixIdentity(&WorldMatrix);
@@ -182,14 +189,19 @@ void PrepareRendering()
         ThrowIfFailed(device.SetTextureStageState(0, filter, D3DTEXF_LINEAR), "SetTextureStageState");
 }
 
+void SetUpScene()
+{
+    LoadEntityModel();
+    mdlEntities::SpawnPlayer();
+    PrepareRendering();
+}
+
 void RunMainLoop()
 {
     Platform& platform = ThePlatform();
     const std::uint32_t setUpStart = platform.GetTickCount();
     LastUpdateTick = setUpStart;
-    LoadEntityModel();
-    mdlEntities::SpawnPlayer();
-    PrepareRendering();
+    SetUpScene();
     if (frmMain::Form)
         mdlInput::CentrePointer(*frmMain::Form);
 
@@ -201,12 +213,7 @@ void RunMainLoop()
         RenderFrame(Player.X, Player.Y, Player.Z, Player.Yaw, Player.Pitch);
         ++frames;
 
-        ++FpsFrameCount;
-        if (platform.GetTickCount() - FpsWindowStart >= FpsWindowMs) {
-            FramesPerSecond = static_cast<float>(FpsFrameCount);
-            FpsFrameCount = 0;
-            FpsWindowStart = platform.GetTickCount();
-        }
+        CountFrame([&platform] { return platform.GetTickCount(); });
 
         platform.DoEvents();
 

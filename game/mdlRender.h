@@ -34,9 +34,27 @@ inline DirectX_Framework::Model EntityModel;
 // walls, floors, the frames-per-second read-out, present.
 void RenderFrame(const float& x, const float& y, const float& z, const float& yaw, const float& pitch);
 
+// The camera of a frame: the view from the eye (x, y, z) looking along yaw and pitch, one unit
+// ahead, with up (0, 0, -1).
+D3DMATRIX CameraView(float x, float y, float z, float yaw, float pitch);
+
 // Draws text in the rectangle (left, top)-(left + width, top + height) in a colour with alpha.
 void DrawTextBox(float left, float width, float top, float height, const std::string& text, D3DCOLOR colour,
                  const std::string& fontName, std::int16_t fontSize);
+
+// The loop's frame count: one frame more, and once the tick counter (readTickCounter reads it)
+// has gone 1000 ms past FpsWindowStart, FramesPerSecond takes the window's count and a new
+// window starts at a new reading.
+template <typename ReadTickCounter>
+void CountFrame(ReadTickCounter readTickCounter)
+{
+    ++FpsFrameCount;
+    if (readTickCounter() - FpsWindowStart >= FpsWindowMs) {
+        FramesPerSecond = static_cast<float>(FpsFrameCount);
+        FpsFrameCount = 0;
+        FpsWindowStart = readTickCounter();
+    }
+}
 
 // The game ticks due since LastUpdateTick at the tick counter's reading now: the elapsed time
 // over 15 ms, rounded. LastUpdateTick advances by exactly the ticks counted, so the rest of the
@@ -50,6 +68,10 @@ void ApplyMouseLook(std::int32_t deltaX, std::int32_t deltaY);
 // The render state that stays the same from frame to frame: projection, culling, the two
 // lights, ambient light and texture filters.
 void PrepareRendering();
+
+// What the loop sets up before its first frame: the entity model, the player at the spawn, and
+// the render state of PrepareRendering. A model that cannot be loaded ends the program.
+void SetUpScene();
 
 // The scene set-up (model, spawn, projection, culling, lights, ambient light, filters), then
 // the frame loop until Escape, then the shutdown. Never returns.

@@ -36,50 +36,77 @@ bool ParseInt(const std::string& word, long long low, long long high, long long&
     return error == std::errc() && end == last && out >= low && out <= high;
 }
 
-// Runs one script line; false when it cannot be parsed.
-bool RunLine(const std::vector<std::string>& words, std::ostream& out)
+bool Parse(const std::vector<std::string>& words, Command& out)
 {
+    using Kind = Command::Kind;
     const std::string& command = words[0];
-    long long a = 0;
-    long long b = 0;
     if ((command == "down" || command == "up") && words.size() == 2 &&
-        ParseInt(words[1], frmMain::VK_LEFT, frmMain::VK_DOWN, a)) {
-        if (command == "down")
-            frmMain::Form_KeyDown(static_cast<int>(a), 0);
-        else
-            frmMain::Form_KeyUp(static_cast<int>(a), 0);
+        ParseInt(words[1], frmMain::VK_LEFT, frmMain::VK_DOWN, out.A)) {
+        out.What = command == "down" ? Kind::KeyDown : Kind::KeyUp;
         return true;
     }
-    if (command == "key" && words.size() == 2) {
-        if (words[1] == "esc") {
-            frmMain::Form_KeyPress(frmMain::KeyEscape);
-            return true;
-        }
-        if (words[1].size() == 1) {
-            frmMain::Form_KeyPress(static_cast<unsigned char>(words[1][0]));
-            return true;
-        }
-        return false;
-    }
-    if (command == "look" && words.size() == 3 && ParseInt(words[1], INT32_MIN, INT32_MAX, a) &&
-        ParseInt(words[2], INT32_MIN, INT32_MAX, b)) {
-        mdlRender::ApplyMouseLook(static_cast<std::int32_t>(a), static_cast<std::int32_t>(b));
+    if (command == "key" && words.size() == 2 && (words[1] == "esc" || words[1].size() == 1)) {
+        out.What = Kind::KeyPress;
+        out.A = words[1] == "esc" ? frmMain::KeyEscape : static_cast<unsigned char>(words[1][0]);
         return true;
     }
-    if (command == "tick" && words.size() == 2 && ParseInt(words[1], 0, 100000000, a)) {
-        for (long long i = 0; i < a; ++i)
-            mdlGameLoop::UpdatePlayer();
+    if (command == "look" && words.size() == 3 && ParseInt(words[1], INT32_MIN, INT32_MAX, out.A) &&
+        ParseInt(words[2], INT32_MIN, INT32_MAX, out.B)) {
+        out.What = Kind::Look;
+        return true;
+    }
+    if (command == "tick" && words.size() == 2 && ParseInt(words[1], 0, 100000000, out.A)) {
+        out.What = Kind::Tick;
         return true;
     }
     if (command == "print" && words.size() == 1) {
-        out << ShortestFloat(Player.X) << ' ' << ShortestFloat(Player.Y) << ' ' << ShortestFloat(Player.Z) << ' '
-            << ShortestFloat(Player.Yaw) << ' ' << ShortestFloat(Player.Pitch) << '\n';
+        out.What = Kind::Print;
         return true;
     }
     return false;
 }
 
 } // namespace
+
+ScriptReader::Result ScriptReader::Next(Command& out)
+{
+    while (std::getline(in_, text_)) {
+        ++line_;
+        const std::size_t hash = text_.find('#');
+        if (hash != std::string::npos)
+            text_.erase(hash);
+        std::istringstream split(text_);
+        std::vector<std::string> words;
+        for (std::string word; split >> word;)
+            words.push_back(word);
+        if (words.empty())
+            continue;
+        out = Command{};
+        return Parse(words, out) ? Result::Read : Result::Unreadable;
+    }
+    return Result::End;
+}
+
+void Apply(const Command& command, std::ostream& out)
+{
+    using Kind = Command::Kind;
+    switch (command.What) {
+    case Kind::KeyDown: frmMain::Form_KeyDown(static_cast<int>(command.A), 0); break;
+    case Kind::KeyUp: frmMain::Form_KeyUp(static_cast<int>(command.A), 0); break;
+    case Kind::KeyPress: frmMain::Form_KeyPress(static_cast<int>(command.A)); break;
+    case Kind::Look:
+        mdlRender::ApplyMouseLook(static_cast<std::int32_t>(command.A), static_cast<std::int32_t>(command.B));
+        break;
+    case Kind::Tick:
+        for (long long i = 0; i < command.A; ++i)
+            mdlGameLoop::UpdatePlayer();
+        break;
+    case Kind::Print:
+        out << ShortestFloat(Player.X) << ' ' << ShortestFloat(Player.Y) << ' ' << ShortestFloat(Player.Z) << ' '
+            << ShortestFloat(Player.Yaw) << ' ' << ShortestFloat(Player.Pitch) << '\n';
+        break;
+    }
+}
 
 int Run(const std::string& mapPath, std::istream& script, std::ostream& out, std::ostream& err)
 {
@@ -91,25 +118,18 @@ int Run(const std::string& mapPath, std::istream& script, std::ostream& out, std
     mdlSlipping::PrepareWalls();
     mdlEntities::SpawnPlayer();
 
-    std::string line;
-    for (int number = 1; std::getline(script, line); ++number) {
-        const std::size_t hash = line.find('#');
-        if (hash != std::string::npos)
-            line.erase(hash);
-        std::istringstream split(line);
-        std::vector<std::string> words;
-        for (std::string word; split >> word;)
-            words.push_back(word);
-        if (words.empty())
-            continue;
+    ScriptReader reader(script);
+    Command command;
+    for (ScriptReader::Result result; (result = reader.Next(command)) != ScriptReader::Result::End;) {
+        if (result == ScriptReader::Result::Unreadable) {
+            err << "dunmere-tool: script line " << reader.Line() << ": cannot understand \"" << reader.Text() << "\"\n";
+            return 2;
+        }
         try {
-            if (!RunLine(words, out)) {
-                err << "dunmere-tool: script line " << number << ": cannot understand \"" << line << "\"\n";
-                return 2;
-            }
+            Apply(command, out);
         } catch (const std::exception& error) {
             out.flush();
-            err << "dunmere-tool: script line " << number << ": the game would end here: " << error.what() << '\n';
+            err << "dunmere-tool: script line " << reader.Line() << ": the game would end here: " << error.what() << '\n';
             return 3;
         }
     }

@@ -1,4 +1,5 @@
 // dunmere-tool: companion commands for map authors and for the tests.
+#include "tools/Bench.h"
 #include "tools/Check.h"
 #include "tools/Plan.h"
 #include "tools/Shot.h"
@@ -45,6 +46,30 @@ int main(int argc, char** argv)
         ->default_str("solid");
     shotCommand->add_flag("--no-textures", shot.NoTextures, "draw without textures");
 
+    Bench::Options bench;
+    std::string benchSize = "640x480";
+    bool printRoute = false;
+    CLI::App* benchCommand = app.add_subcommand(
+        "bench", "A timedemo: start the device as the game does, load MAP and the model, then replay a route "
+                 "(a walk script, one game tick a frame) through the game's renderer as fast as the machine "
+                 "allows, in slices that alternate with a bare reference renderer drawing the same frames. "
+                 "Prints the start-up time, a table of frame times and a last line "
+                 "\"bench: fps=... ref_fps=... ratio=... p99_ms=... median_ms=... allocs_per_frame=... startup_ms=...\".");
+    benchCommand->add_option("MAP", bench.MapPath, "the map file (required unless --print-route)");
+    benchCommand->add_option("--seconds", bench.Seconds, "seconds of each path")
+        ->check(CLI::Range(0.25, 3600.0))
+        ->default_str("10");
+    benchCommand->add_option("--frames", bench.Frames,
+                             "run exactly N frames of each path, one path after the other, instead of "
+                             "--seconds (for instruction counts under a profiler)")
+        ->check(CLI::Range(1, 1000000));
+    benchCommand->add_option("--size", benchSize, "back buffer size WxH")->default_str("640x480");
+    benchCommand->add_option("--depth", bench.Depth, "colour depth")->check(CLI::IsMember({16, 32}))->default_str("32");
+    benchCommand->add_option("--route", bench.RoutePath, "a walk script to replay instead of the built-in route");
+    benchCommand->add_option("--csv", bench.CsvPath, "write one row a frame (path, frame, start_s, ms)");
+    benchCommand->add_option("--plot", bench.PlotPath, "draw the frame times of both paths as a PNG picture");
+    benchCommand->add_flag("--print-route", printRoute, "print the built-in route and stop");
+
     std::vector<std::string> checkMaps;
     bool quiet = false;
     CLI::App* check = app.add_subcommand(
@@ -78,19 +103,36 @@ int main(int argc, char** argv)
     if (planCommand->parsed())
         return Plan::Run(plan, std::cerr);
 
-    if (shotCommand->parsed()) {
-        int width = 0;
-        int height = 0;
+    // WxH within what a back buffer can be; false (with a message) otherwise.
+    const auto readSize = [](const std::string& text, std::int32_t& width, std::int32_t& height) {
         char x = 0;
-        std::istringstream parts(size);
-        if (!(parts >> width >> x >> height) || (x != 'x' && x != 'X') || !parts.eof() || width < 1 ||
-            height < 1 || width > 8192 || height > 8192) {
+        std::istringstream parts(text);
+        if (!(parts >> width >> x >> height) || (x != 'x' && x != 'X') || !parts.eof() || width < 1 || height < 1 ||
+            width > 8192 || height > 8192) {
             std::cerr << "dunmere-tool: --size takes WxH, for example 640x480\n";
+            return false;
+        }
+        return true;
+    };
+
+    if (benchCommand->parsed()) {
+        if (printRoute) {
+            std::cout << Bench::DefaultRoute();
+            return 0;
+        }
+        if (bench.MapPath.empty()) {
+            std::cerr << "dunmere-tool: bench needs a MAP\n";
             return 2;
         }
+        if (!readSize(benchSize, bench.Width, bench.Height))
+            return 2;
+        return Bench::Run(bench);
+    }
+
+    if (shotCommand->parsed()) {
+        if (!readSize(size, shot.Width, shot.Height))
+            return 2;
         std::copy(eye.begin(), eye.end(), shot.Eye);
-        shot.Width = width;
-        shot.Height = height;
         return Shot::Run(shot);
     }
 

@@ -14,4 +14,9 @@ float FloorHeight(float x, float y, float referenceZ);
 // of its corners counts as inside; a floor without area contains no point.
 bool PointInFloor(float x, float y, const mdlFloors::Floor& floor);
 
+// Whether the floor's triangle has an area as the query sees it: false when two corners are
+// equal or all three lie on a line (and for the sizes at which the unit normal of its plan
+// comes out zero, see mdlClip.cpp).
+bool FloorHasArea(const mdlFloors::Floor& floor);
+
 } // namespace mdlClip

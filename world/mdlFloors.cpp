@@ -1,6 +1,7 @@
 #include "world/mdlFloors.h"
 
 #include "framework/MathHelpers.h"
+#include "world/mdlClip.h"
 #include "world/SurfaceBatches.h"
 #include "world/WorldErrors.h"
 
@@ -61,7 +62,9 @@ void AddFloor(float x1, float y1, float x2, float y2, float x3, float y3, float 
     NextFloorVertex = n + 3;
 
     ++FloorCount;
-    Floors[Slot(FloorCount)] = Floor{x1, x2, x3, y1, y2, y3, z, texture, tu1, tv1, tu2, tv2, tu3, tv3};
+    Floor& floor = Floors[Slot(FloorCount)];
+    floor = Floor{x1, x2, x3, y1, y2, y3, z, texture, tu1, tv1, tu2, tv2, tu3, tv3};
+    floor.HasArea = mdlClip::FloorHasArea(floor);
 }
 
 void BuildFloorBatch(std::int32_t b)

@@ -32,6 +32,9 @@ struct Floor {
     float TV2 = 0;
     float TU3 = 0;
     float TV3 = 0;
+    // Derived by AddFloor for the floor-height query: whether the triangle has area
+    // (mdlClip::FloorHasArea). A floor without area contains no point.
+    bool HasArea = false;
 };
 
 // Tables are numbered from 1; slot 0 is unused. Slots above the counts may hold leftovers.

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -26,7 +27,6 @@ constexpr DWORD DT_CENTER = 0x1;
 constexpr DWORD DT_RIGHT = 0x2;
 constexpr DWORD DT_SINGLELINE = 0x20;
 constexpr DWORD DT_NOCLIP = 0x100;
-constexpr std::size_t TextLinesKept = 128;
 
 glm::mat4 ToGlm(const D3DMATRIX& m) { return glm::make_mat4(&m.m[0][0]); }
 
@@ -82,8 +82,10 @@ void PointAttributes(GLsizei stride, bool normal, bool texCoord)
 class GlVertexBuffer final : public IDirect3DVertexBuffer8 {
 public:
     GlVertexBuffer(std::shared_ptr<SdlGlContext> context, GlObjectPtr buffer, UINT length)
-        : context_(std::move(context)), buffer_(std::move(buffer)), length_(length)
+        : context_(std::move(context)), buffer_(std::move(buffer)), length_(length),
+          stream_(std::make_shared<GlStreamArray>())
     {
+        stream_->Buffer = buffer_;
     }
     UINT Length() const override { return length_; }
     HRESULT Fill(UINT offset, UINT bytes, DWORD, const void* source) override
@@ -100,11 +102,13 @@ public:
         return D3D_OK;
     }
     const GlObjectPtr& Object() const { return buffer_; }
+    const std::shared_ptr<GlStreamArray>& Stream() const { return stream_; }
 
 private:
     std::shared_ptr<SdlGlContext> context_;
     GlObjectPtr buffer_;
     UINT length_;
+    std::shared_ptr<GlStreamArray> stream_;
 };
 
 class GlMesh final : public ID3DXMesh {
@@ -124,7 +128,7 @@ public:
         const auto& [first, count] = subsets_[subset];
         if (count == 0)
             return D3D_OK;
-        return link_->Device->DrawIndexed(vertexArray_->Name(), first, count);
+        return link_->Device->DrawIndexed(vertexArray_, first, count);
     }
 
 private:
@@ -210,12 +214,16 @@ HRESULT GlDevice::Build(D3DPRESENT_PARAMETERS& params)
                               static_cast<GLsizei>(height_));
     }
     for (int i = 0; i < 2; ++i) {
-        colour_[i] = MakeGlObject(context_, GlKind::Renderbuffer);
-        glBindRenderbuffer(GL_RENDERBUFFER, colour_[i]->Name());
-        glRenderbufferStorage(GL_RENDERBUFFER, colourFormat, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
+        // Textures, so that Present can draw them into the window.
+        colour_[i] = MakeGlObject(context_, GlKind::Texture);
+        glBindTexture(GL_TEXTURE_2D, colour_[i]->Name());
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(colourFormat), static_cast<GLsizei>(width_),
+                     static_cast<GLsizei>(height_), 0, colourFormat == GL_RGB565 ? GL_RGB : GL_RGBA,
+                     colourFormat == GL_RGB565 ? GL_UNSIGNED_SHORT_5_6_5 : GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
         framebuffer_[i] = MakeGlObject(context_, GlKind::Framebuffer);
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_[i]->Name());
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_[i]->Name());
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour_[i]->Name(), 0);
         if (hasDepth_)
             glFramebufferRenderbuffer(GL_FRAMEBUFFER, depthFormat.Attachment, GL_RENDERBUFFER, depth_->Name());
         const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
@@ -230,32 +238,54 @@ HRESULT GlDevice::Build(D3DPRESENT_PARAMETERS& params)
         glClear(GL_COLOR_BUFFER_BIT | (hasDepth_ ? GL_DEPTH_BUFFER_BIT : 0));
     }
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
 
     std::string error;
-    if (!BuildSceneProgram(context_, scene_, error) || !BuildTextProgram(context_, text_, error)) {
+    // Scene programs are compiled when a draw first needs their variant; the text program now,
+    // which also shows whether the driver takes the device's shaders at all.
+    if (!BuildTextProgram(context_, text_, error)) {
         std::fprintf(stderr, "OpenGL device: %s\n", error.c_str());
         return D3DERR_NOTAVAILABLE;
     }
-    streamArray_ = MakeGlObject(context_, GlKind::VertexArray);
     sampler_ = MakeGlObject(context_, GlKind::Sampler);
+    presentArray_ = MakeGlObject(context_, GlKind::VertexArray);
+    presentLinear_ = MakeGlObject(context_, GlKind::Sampler);
+    glSamplerParameteri(presentLinear_->Name(), GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glSamplerParameteri(presentLinear_->Name(), GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(presentLinear_->Name(), GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(presentLinear_->Name(), GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    textSampler_ = MakeGlObject(context_, GlKind::Sampler);
+    glSamplerParameteri(textSampler_->Name(), GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glSamplerParameteri(textSampler_->Name(), GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glSamplerParameteri(textSampler_->Name(), GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(textSampler_->Name(), GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     textArray_ = MakeGlObject(context_, GlKind::VertexArray);
-    textCorners_ = MakeGlObject(context_, GlKind::Buffer);
-    const float corners[] = {0, 0, 1, 0, 0, 1, 1, 1};
+    textVertices_ = MakeGlObject(context_, GlKind::Buffer);
     glBindVertexArray(textArray_->Name());
-    glBindBuffer(GL_ARRAY_BUFFER, textCorners_->Name());
-    glBufferData(GL_ARRAY_BUFFER, sizeof corners, corners, GL_STATIC_DRAW);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glBindBuffer(GL_ARRAY_BUFFER, textVertices_->Name());
+    glBufferData(GL_ARRAY_BUFFER, sizeof textStaging_, nullptr, GL_DYNAMIC_DRAW);
+    constexpr GLsizei corner = sizeof textStaging_[0];
+    glEnableVertexAttribArray(TextPixelAttribute);
+    glVertexAttribPointer(TextPixelAttribute, 2, GL_FLOAT, GL_FALSE, corner, nullptr);
+    glEnableVertexAttribArray(TextAtlasAttribute);
+    glVertexAttribPointer(TextAtlasAttribute, 2, GL_FLOAT, GL_FALSE, corner, reinterpret_cast<const void*>(8));
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 
     // Direct3D's depth range is 0 to 1; keep it where the driver can, else remap in the shader.
     if (context_->HasClipControl())
         glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
-    glUseProgram(scene_.Program->Name());
-    glUniform1i(scene_.RemapDepth, context_->HasClipControl() ? 0 : 1);
+    glUseProgram(text_.Program->Name());
+    glUniform2f(text_.Target, static_cast<float>(width_), static_cast<float>(height_));
+    glUseProgram(0);
+    // State no draw of the device changes: text blends its coverage over the picture.
     glDisable(GL_DITHER);
     glPointSize(1.0f);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
+    glDepthFunc(GL_LEQUAL);
+    glCullFace(GL_BACK);
+    glActiveTexture(GL_TEXTURE0);
 
     world_ = view_ = projection_ = Identity();
 
@@ -309,27 +339,39 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
     if ((flags & D3DCLEAR_TARGET) != 0) {
         float rgba[4];
         ColourOf(colour, rgba);
-        glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        if (std::memcmp(rgba, gl_.ClearColour, sizeof rgba) != 0) {
+            glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+            std::memcpy(gl_.ClearColour, rgba, sizeof rgba);
+        }
         bits |= GL_COLOR_BUFFER_BIT;
     }
     // Without a depth buffer the depth part is left out rather than refused, so a program that
     // names it anyway still clears its picture.
     if ((flags & D3DCLEAR_ZBUFFER) != 0 && hasDepth_) {
-        glClearDepth(std::clamp(static_cast<double>(z), 0.0, 1.0));
-        glDepthMask(GL_TRUE);
+        const double depth = std::clamp(static_cast<double>(z), 0.0, 1.0);
+        if (depth != gl_.ClearDepth) {
+            glClearDepth(depth);
+            gl_.ClearDepth = depth;
+        }
+        if (gl_.DepthMask != 1) {
+            glDepthMask(GL_TRUE);
+            gl_.DepthMask = 1;
+        }
         bits |= GL_DEPTH_BUFFER_BIT;
     }
     if (bits == 0)
         return D3D_OK;
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_[back_]->Name());
-    glViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
+    // A frame starts here: someone else may have bound a framebuffer since the last one (the
+    // adapter's format probe does).
+    gl_.Framebuffer = ~0u;
+    BindFramebuffer(framebuffer_[back_]->Name());
+    SetViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
     if (count == 0) {
-        glDisable(GL_SCISSOR_TEST);
+        Switch(GL_SCISSOR_TEST, gl_.Scissor, false);
         glClear(bits);
         return D3D_OK;
     }
-    glEnable(GL_SCISSOR_TEST);
+    Switch(GL_SCISSOR_TEST, gl_.Scissor, true);
     for (DWORD i = 0; i < count; ++i) {
         const D3DRECT& r = rects[i];
         const int x1 = std::clamp(r.x1, 0, static_cast<int>(width_));
@@ -341,7 +383,7 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
         glScissor(x1, static_cast<int>(height_) - y2, x2 - x1, y2 - y1);
         glClear(bits);
     }
-    glDisable(GL_SCISSOR_TEST);
+    gl_.ScissorBox[0] = -1; // set above behind the record's back
     return D3D_OK;
 }
 
@@ -349,36 +391,72 @@ HRESULT GlDevice::Present()
 {
     if (inScene_)
         return D3DERR_INVALIDCALL;
-    SDL_Window* window = window_->Handle;
-    if (window != nullptr && context_->UseWith(window)) {
-        int drawableWidth = 0;
-        int drawableHeight = 0;
-        SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
-        const double scale = std::min(static_cast<double>(drawableWidth) / width_,
-                                      static_cast<double>(drawableHeight) / height_);
-        const int shownWidth = std::max(1, static_cast<int>(std::lround(width_ * scale)));
-        const int shownHeight = std::max(1, static_cast<int>(std::lround(height_ * scale)));
-        const int x = (drawableWidth - shownWidth) / 2;
-        const int y = (drawableHeight - shownHeight) / 2;
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_[back_]->Name());
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        glDisable(GL_SCISSOR_TEST);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        // Setting the viewport is also when Mesa's software drivers notice a resized window.
-        glViewport(0, 0, drawableWidth, drawableHeight);
-        if (shownWidth != drawableWidth || shownHeight != drawableHeight) {
-            glClearColor(0, 0, 0, 1);
-            glClear(GL_COLOR_BUFFER_BIT);
-        }
-        const bool sameSize = shownWidth == static_cast<int>(width_) && shownHeight == static_cast<int>(height_);
-        glBlitFramebuffer(0, 0, static_cast<GLint>(width_), static_cast<GLint>(height_), x, y, x + shownWidth,
-                          y + shownHeight, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
-        SDL_GL_SwapWindow(window);
-    } else if (!context_->Use()) {
+    if (window_->Handle != nullptr && context_->UseWith(window_->Handle))
+        return ShowBackBuffer() ? D3D_OK : D3DERR_NOTAVAILABLE;
+    if (!context_->Use())
         return D3DERR_DEVICELOST;
-    }
     back_ = 1 - back_;
     return D3D_OK;
+}
+
+// Draws the back buffer into the window, scaled with its aspect ratio kept (black bars where it
+// does not fill it), shows the window, and makes the other colour buffer the back buffer. The
+// context must be current with the window. False when the driver cannot build the program.
+bool GlDevice::ShowBackBuffer()
+{
+    SDL_Window* window = window_->Handle;
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+    const double scale =
+        std::min(static_cast<double>(drawableWidth) / width_, static_cast<double>(drawableHeight) / height_);
+    const int shownWidth = std::max(1, static_cast<int>(std::lround(width_ * scale)));
+    const int shownHeight = std::max(1, static_cast<int>(std::lround(height_ * scale)));
+    BindFramebuffer(0);
+    Switch(GL_SCISSOR_TEST, gl_.Scissor, false);
+    // Setting the viewport is also when Mesa's software drivers notice a resized window.
+    if (drawableWidth != drawableWidth_ || drawableHeight != drawableHeight_) {
+        SetViewport(0, 0, drawableWidth, drawableHeight);
+        drawableWidth_ = drawableWidth;
+        drawableHeight_ = drawableHeight;
+    }
+    if (shownWidth != drawableWidth || shownHeight != drawableHeight) {
+        const float black[4] = {0, 0, 0, 1};
+        glClearColor(black[0], black[1], black[2], black[3]);
+        std::memcpy(gl_.ClearColour, black, sizeof black);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    SetViewport((drawableWidth - shownWidth) / 2, (drawableHeight - shownHeight) / 2, shownWidth, shownHeight);
+    Switch(GL_DEPTH_TEST, gl_.DepthTest, false);
+    Switch(GL_CULL_FACE, gl_.CullFace, false);
+    Switch(GL_BLEND, gl_.Blend, false);
+    if (gl_.PolygonMode != GL_FILL) {
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        gl_.PolygonMode = GL_FILL;
+    }
+    const bool scaled = shownWidth != static_cast<int>(width_) || shownHeight != static_cast<int>(height_);
+    PresentProgram& program = scaled ? presentScaled_ : presentCopy_;
+    if (!program.Program) {
+        std::string error;
+        if (!BuildPresentProgram(context_, scaled, program, error)) {
+            std::fprintf(stderr, "OpenGL device: %s\n", error.c_str());
+            return false;
+        }
+        gl_.ProgramName = ~0u;
+    }
+    UseProgram(program.Program);
+    const int offset[2] = {(drawableWidth - shownWidth) / 2, (drawableHeight - shownHeight) / 2};
+    if (!scaled && std::memcmp(offset, presentOffset_, sizeof offset) != 0) {
+        glUniform2i(program.Offset, offset[0], offset[1]);
+        std::memcpy(presentOffset_, offset, sizeof offset);
+    }
+    BindVertexArray(presentArray_);
+    BindTexture(colour_[back_]);
+    BindSampler(presentLinear_);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+    SDL_GL_SwapWindow(window);
+    back_ = 1 - back_;
+    return true;
 }
 
 HRESULT GlDevice::BeginScene()
@@ -409,6 +487,7 @@ HRESULT GlDevice::GetFrontBufferData(ImageARGB& out)
     glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_BGRA,
                  GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    gl_.Framebuffer = ~0u;
     // OpenGL's rows run bottom up; the picture's run top down. The back buffer has no alpha of
     // its own to show.
     out.Width = width_;
@@ -427,16 +506,20 @@ HRESULT GlDevice::GetFrontBufferData(ImageARGB& out)
 
 HRESULT GlDevice::SetTransform(DWORD state, const D3DMATRIX& matrix)
 {
+    D3DMATRIX* held = nullptr;
     switch (state) {
-    case D3DTS_WORLD: world_ = matrix; break;
-    case D3DTS_VIEW: view_ = matrix; break;
-    case D3DTS_PROJECTION: projection_ = matrix; break;
+    case D3DTS_WORLD: held = &world_; break;
+    case D3DTS_VIEW: held = &view_; break;
+    case D3DTS_PROJECTION: held = &projection_; break;
     default:
         if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7)
             return D3D_OK; // texture coordinates are never transformed here
         return D3DERR_INVALIDCALL;
     }
-    transformsDirty_ = true;
+    if (std::memcmp(held, &matrix, sizeof matrix) != 0) {
+        *held = matrix;
+        ++(state == D3DTS_WORLD ? worldVersion_ : viewProjectionVersion_);
+    }
     return D3D_OK;
 }
 
@@ -448,12 +531,12 @@ HRESULT GlDevice::SetRenderState(DWORD state, DWORD value)
     case D3DRS_FILLMODE: fillMode_ = value; break;
     case D3DRS_CULLMODE: cullMode_ = value; break;
     case D3DRS_LIGHTING:
+        variantDirty_ = variantDirty_ || (lighting_ != 0) != (value != 0);
         lighting_ = value;
-        lightingDirty_ = true;
         break;
     case D3DRS_AMBIENT:
+        materialVersion_ += ambient_ != value ? 1 : 0;
         ambient_ = value;
-        lightingDirty_ = true;
         break;
     default: break;
     }
@@ -478,8 +561,10 @@ HRESULT GlDevice::SetTextureStageState(DWORD stage, DWORD type, DWORD value)
 
 HRESULT GlDevice::SetMaterial(const D3DMATERIAL8& material)
 {
-    material_ = material;
-    lightingDirty_ = true;
+    if (std::memcmp(&material_, &material, sizeof material) != 0) {
+        material_ = material;
+        ++materialVersion_;
+    }
     return D3D_OK;
 }
 
@@ -491,8 +576,12 @@ HRESULT GlDevice::SetLight(DWORD index, const D3DLIGHT8& light)
     if ((light.Type != D3DLIGHT_POINT && !aimed) || (aimed && !(length > 0.0f)) || light.Range < 0.0f ||
         light.Attenuation0 < 0.0f || light.Attenuation1 < 0.0f || light.Attenuation2 < 0.0f)
         return D3DERR_INVALIDCALL;
-    lights_[index].Light = light;
-    lightingDirty_ = true;
+    LightSlot& slot = lights_[index];
+    if (std::memcmp(&slot.Light, &light, sizeof light) != 0) {
+        variantDirty_ = variantDirty_ || (slot.Enabled && slot.Light.Type != light.Type);
+        slot.Light = light;
+        lightsVersion_ += slot.Enabled ? 1 : 0;
+    }
     return D3D_OK;
 }
 
@@ -508,8 +597,11 @@ HRESULT GlDevice::LightEnable(DWORD index, BOOL enable)
         fresh.Light.Direction = {0, 0, 1};
         slot = lights_.emplace(index, fresh).first;
     }
+    if (slot->second.Enabled != (enable != 0)) {
+        ++lightsVersion_;
+        variantDirty_ = true;
+    }
     slot->second.Enabled = enable != 0;
-    lightingDirty_ = true;
     return D3D_OK;
 }
 
@@ -519,6 +611,7 @@ HRESULT GlDevice::SetTexture(DWORD stage, IDirect3DTexture8* texture)
         return D3DERR_INVALIDCALL;
     if (stage != 0)
         return D3D_OK;
+    const bool had = texture_ != nullptr;
     if (texture == nullptr) {
         texture_.reset();
     } else {
@@ -527,7 +620,7 @@ HRESULT GlDevice::SetTexture(DWORD stage, IDirect3DTexture8* texture)
             return D3DERR_INVALIDCALL;
         texture_ = gl->Object();
     }
-    lightingDirty_ = true; // the "textured" switch of the shader
+    variantDirty_ = variantDirty_ || had != (texture_ != nullptr);
     return D3D_OK;
 }
 
@@ -539,7 +632,6 @@ HRESULT GlDevice::SetVertexShader(DWORD handle)
     if ((handle & ~known) != 0 || (handle & D3DFVF_XYZ) == 0 || textures > 1)
         return D3DERR_INVALIDCALL;
     fvf_ = handle;
-    streamDirty_ = true;
     return D3D_OK;
 }
 
@@ -568,17 +660,16 @@ HRESULT GlDevice::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, U
     if (stream != 0)
         return stream < 16 ? D3D_OK : D3DERR_INVALIDCALL;
     if (buffer == nullptr) {
-        streamBuffer_.reset();
+        stream_.reset();
         streamLength_ = 0;
     } else {
         auto* gl = dynamic_cast<GlVertexBuffer*>(buffer);
         if (gl == nullptr || stride == 0)
             return D3DERR_INVALIDCALL;
-        streamBuffer_ = gl->Object();
+        stream_ = gl->Stream();
         streamLength_ = gl->Length();
     }
     streamStride_ = stride;
-    streamDirty_ = true;
     return D3D_OK;
 }
 
@@ -599,8 +690,44 @@ HRESULT GlDevice::CreateTexture(const void* rgba, UINT width, UINT height, UINT 
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, rgba);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glGenerateMipmap(GL_TEXTURE_2D);
+    // The mip levels are worked out here rather than by glGenerateMipmap: a software driver
+    // draws them with shaders it must first compile, which made the first texture of a run cost
+    // a few hundred milliseconds. Each level averages 2 x 2 texels of the one above (rounded;
+    // the last row or column of an odd size is left out).
+    std::vector<std::uint8_t> above;
+    std::vector<std::uint8_t> below;
+    const auto* source = static_cast<const std::uint8_t*>(rgba);
+    std::size_t sourcePitch = pitch;
+    UINT w = width;
+    UINT h = height;
+    for (UINT level = 1; level < MipLevels(width, height); ++level) {
+        const UINT nextW = std::max(1u, w / 2);
+        const UINT nextH = std::max(1u, h / 2);
+        below.resize(static_cast<std::size_t>(nextW) * nextH * 4);
+        for (UINT y = 0; y < nextH; ++y) {
+            const std::uint8_t* row0 = source + static_cast<std::size_t>(std::min(2 * y, h - 1)) * sourcePitch;
+            const std::uint8_t* row1 = source + static_cast<std::size_t>(std::min(2 * y + 1, h - 1)) * sourcePitch;
+            std::uint8_t* texel = below.data() + static_cast<std::size_t>(y) * nextW * 4;
+            for (UINT x = 0; x < nextW; ++x) {
+                const std::size_t x0 = static_cast<std::size_t>(std::min(2 * x, w - 1)) * 4;
+                const std::size_t x1 = static_cast<std::size_t>(std::min(2 * x + 1, w - 1)) * 4;
+                for (int c = 0; c < 4; ++c)
+                    texel[x * 4 + static_cast<UINT>(c)] = static_cast<std::uint8_t>(
+                        (row0[x0 + static_cast<std::size_t>(c)] + row0[x1 + static_cast<std::size_t>(c)] +
+                         row1[x0 + static_cast<std::size_t>(c)] + row1[x1 + static_cast<std::size_t>(c)] + 2) /
+                        4);
+            }
+        }
+        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, static_cast<GLsizei>(nextW),
+                     static_cast<GLsizei>(nextH), 0, GL_RGBA, GL_UNSIGNED_BYTE, below.data());
+        above.swap(below);
+        source = above.data();
+        sourcePitch = static_cast<std::size_t>(nextW) * 4;
+        w = nextW;
+        h = nextH;
+    }
     glBindTexture(GL_TEXTURE_2D, 0);
+    ForgetGlState();
     const GLenum error = glGetError();
     if (error == GL_OUT_OF_MEMORY)
         return E_OUTOFMEMORY;
@@ -635,11 +762,87 @@ HRESULT GlDevice::CreateMesh(const MeshGeometry& geometry, MeshPtr& out)
     PointAttributes(sizeof(Vertex), true, true);
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
+    ForgetGlState();
     if (glGetError() != GL_NO_ERROR)
         return D3DERR_OUTOFVIDEOMEMORY;
     out = std::make_shared<GlMesh>(link_, std::move(vertexArray), std::move(vertices), std::move(indices),
                                    geometry.Subsets, static_cast<DWORD>(geometry.Indices.size() / 3));
     return D3D_OK;
+}
+
+GLuint GlDevice::BufferName(IDirect3DVertexBuffer8* buffer)
+{
+    auto* gl = dynamic_cast<GlVertexBuffer*>(buffer);
+    return gl != nullptr ? gl->Object()->Name() : 0;
+}
+
+// ---- the context's state, as the device last set it ------------------------------------------
+
+void GlDevice::ForgetGlState() { gl_ = GlState{}; }
+
+void GlDevice::BindFramebuffer(GLuint framebuffer)
+{
+    if (gl_.Framebuffer != framebuffer) {
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        gl_.Framebuffer = framebuffer;
+    }
+}
+
+void GlDevice::SetViewport(GLint x, GLint y, GLsizei width, GLsizei height)
+{
+    const GLint wanted[4] = {x, y, width, height};
+    if (std::memcmp(gl_.Viewport, wanted, sizeof wanted) != 0) {
+        glViewport(x, y, width, height);
+        std::memcpy(gl_.Viewport, wanted, sizeof wanted);
+    }
+}
+
+void GlDevice::Switch(GLenum capability, int& known, bool on)
+{
+    if (known != (on ? 1 : 0)) {
+        if (on)
+            glEnable(capability);
+        else
+            glDisable(capability);
+        known = on ? 1 : 0;
+    }
+}
+
+void GlDevice::UseProgram(const GlObjectPtr& program)
+{
+    if (gl_.ProgramName != program->Name()) {
+        glUseProgram(program->Name());
+        gl_.ProgramName = program->Name();
+        gl_.Program = program;
+    }
+}
+
+void GlDevice::BindVertexArray(const GlObjectPtr& array)
+{
+    if (gl_.VertexArrayName != array->Name()) {
+        glBindVertexArray(array->Name());
+        gl_.VertexArrayName = array->Name();
+        gl_.VertexArray = array;
+    }
+}
+
+void GlDevice::BindTexture(const GlObjectPtr& texture)
+{
+    const GLuint name = texture ? texture->Name() : 0;
+    if (gl_.TextureName != name) {
+        glBindTexture(GL_TEXTURE_2D, name);
+        gl_.TextureName = name;
+        gl_.Texture = texture;
+    }
+}
+
+void GlDevice::BindSampler(const GlObjectPtr& sampler)
+{
+    if (gl_.SamplerName != sampler->Name()) {
+        glBindSampler(0, sampler->Name());
+        gl_.SamplerName = sampler->Name();
+        gl_.Sampler = sampler;
+    }
 }
 
 // ---- drawing ------------------------------------------------------------------------------
@@ -659,31 +862,65 @@ void GlDevice::UpdateSampler()
     samplerDirty_ = false;
 }
 
+// The scene program for the current lighting switch, texture and enabled lights: made the first
+// time a draw needs that variant. False when the driver cannot build it.
+bool GlDevice::SelectSceneProgram()
+{
+    SceneVariant variant;
+    variant.Lighting = lighting_ != 0;
+    variant.Textured = texture_ != nullptr;
+    if (variant.Lighting)
+        for (const auto& [index, slot] : lights_)
+            if (slot.Enabled && variant.LightCount < MaxActiveLights)
+                variant.LightTypes[static_cast<std::size_t>(variant.LightCount++)] = slot.Light.Type;
+    auto found = scenePrograms_.find(variant.Key());
+    if (found == scenePrograms_.end()) {
+        auto use = std::make_unique<SceneUse>();
+        std::string error;
+        if (!BuildSceneProgram(context_, variant, use->Program, error)) {
+            std::fprintf(stderr, "OpenGL device: %s\n", error.c_str());
+            return false;
+        }
+        glUseProgram(use->Program.Program->Name());
+        glUniform1i(use->Program.RemapDepth, context_->HasClipControl() ? 0 : 1);
+        gl_.ProgramName = ~0u;
+        found = scenePrograms_.emplace(variant.Key(), std::move(use)).first;
+    }
+    scene_ = found->second.get();
+    variantDirty_ = false;
+    return true;
+}
+
+// Hands the scene program what changed since it last drew; the program keeps the rest.
 void GlDevice::UploadSceneUniforms()
 {
-    if (transformsDirty_) {
+    SceneUse& use = *scene_;
+    const SceneProgram& program = use.Program;
+    if (use.World != worldVersion_) {
         const glm::mat4 world = ToGlm(world_);
-        const glm::mat4 viewProjection = ToGlm(projection_) * ToGlm(view_);
         const glm::mat3 linear(world);
         const glm::mat3 normal = std::fabs(glm::determinant(linear)) > 1e-12f ? glm::transpose(glm::inverse(linear)) : linear;
-        glUniformMatrix4fv(scene_.World, 1, GL_FALSE, glm::value_ptr(world));
-        glUniformMatrix4fv(scene_.ViewProjection, 1, GL_FALSE, glm::value_ptr(viewProjection));
-        glUniformMatrix3fv(scene_.NormalMatrix, 1, GL_FALSE, glm::value_ptr(normal));
-        transformsDirty_ = false;
+        glUniformMatrix4fv(program.World, 1, GL_FALSE, glm::value_ptr(world));
+        glUniformMatrix3fv(program.NormalMatrix, 1, GL_FALSE, glm::value_ptr(normal));
+        use.World = worldVersion_;
     }
-    if (!lightingDirty_)
+    if (use.ViewProjection != viewProjectionVersion_) {
+        const glm::mat4 viewProjection = ToGlm(projection_) * ToGlm(view_);
+        glUniformMatrix4fv(program.ViewProjection, 1, GL_FALSE, glm::value_ptr(viewProjection));
+        use.ViewProjection = viewProjectionVersion_;
+    }
+    if (use.Material != materialVersion_) {
+        float ambient[4];
+        ColourOf(ambient_, ambient);
+        glUniform3f(program.GlobalAmbient, ambient[0], ambient[1], ambient[2]);
+        glUniform4f(program.MaterialDiffuse, material_.Diffuse.r, material_.Diffuse.g, material_.Diffuse.b,
+                    material_.Diffuse.a);
+        glUniform3f(program.MaterialAmbient, material_.Ambient.r, material_.Ambient.g, material_.Ambient.b);
+        glUniform3f(program.MaterialEmissive, material_.Emissive.r, material_.Emissive.g, material_.Emissive.b);
+        use.Material = materialVersion_;
+    }
+    if (use.Lights == lightsVersion_)
         return;
-    glUniform1i(scene_.Textured, texture_ ? 1 : 0);
-    glUniform1i(scene_.Lighting, lighting_ != 0 ? 1 : 0);
-    float ambient[4];
-    ColourOf(ambient_, ambient);
-    glUniform3f(scene_.GlobalAmbient, ambient[0], ambient[1], ambient[2]);
-    glUniform4f(scene_.MaterialDiffuse, material_.Diffuse.r, material_.Diffuse.g, material_.Diffuse.b,
-                material_.Diffuse.a);
-    glUniform3f(scene_.MaterialAmbient, material_.Ambient.r, material_.Ambient.g, material_.Ambient.b);
-    glUniform3f(scene_.MaterialEmissive, material_.Emissive.r, material_.Emissive.g, material_.Emissive.b);
-
-    GLint types[MaxActiveLights] = {};
     float positions[MaxActiveLights][3] = {};
     float directions[MaxActiveLights][3] = {};
     float diffuse[MaxActiveLights][3] = {};
@@ -697,7 +934,6 @@ void GlDevice::UploadSceneUniforms()
         const D3DLIGHT8& light = slot.Light;
         const float length = std::sqrt(light.Direction.x * light.Direction.x + light.Direction.y * light.Direction.y +
                                        light.Direction.z * light.Direction.z);
-        types[count] = static_cast<GLint>(light.Type);
         positions[count][0] = light.Position.x;
         positions[count][1] = light.Position.y;
         positions[count][2] = light.Position.z;
@@ -721,48 +957,56 @@ void GlDevice::UploadSceneUniforms()
         spot[count][2] = light.Falloff;
         ++count;
     }
-    glUniform1i(scene_.LightCount, count);
-    glUniform1iv(scene_.LightType, MaxActiveLights, types);
-    glUniform3fv(scene_.LightPosition, MaxActiveLights, &positions[0][0]);
-    glUniform3fv(scene_.LightDirection, MaxActiveLights, &directions[0][0]);
-    glUniform3fv(scene_.LightDiffuse, MaxActiveLights, &diffuse[0][0]);
-    glUniform3fv(scene_.LightAmbient, MaxActiveLights, &ambients[0][0]);
-    glUniform4fv(scene_.LightAttenuation, MaxActiveLights, &attenuation[0][0]);
-    glUniform3fv(scene_.LightSpot, MaxActiveLights, &spot[0][0]);
-    lightingDirty_ = false;
+    glUniform3fv(program.LightPosition, MaxActiveLights, &positions[0][0]);
+    glUniform3fv(program.LightDirection, MaxActiveLights, &directions[0][0]);
+    glUniform3fv(program.LightDiffuse, MaxActiveLights, &diffuse[0][0]);
+    glUniform3fv(program.LightAmbient, MaxActiveLights, &ambients[0][0]);
+    glUniform4fv(program.LightAttenuation, MaxActiveLights, &attenuation[0][0]);
+    glUniform3fv(program.LightSpot, MaxActiveLights, &spot[0][0]);
+    use.Lights = lightsVersion_;
 }
 
-void GlDevice::ApplyDrawState()
+// The state every draw into the back buffer needs: where it draws, the depth test, culling and
+// fill mode.
+void GlDevice::ApplyRasterState()
 {
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_[back_]->Name());
-    glViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
-    glDisable(GL_SCISSOR_TEST);
-    glDisable(GL_BLEND);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    if (zEnable_ != 0 && hasDepth_) {
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
+    BindFramebuffer(framebuffer_[back_]->Name());
+    SetViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
+    Switch(GL_SCISSOR_TEST, gl_.Scissor, false);
+    Switch(GL_BLEND, gl_.Blend, false);
+    const bool depth = zEnable_ != 0 && hasDepth_;
+    Switch(GL_DEPTH_TEST, gl_.DepthTest, depth);
+    if (depth && gl_.DepthMask != (zWrite_ != 0 ? 1 : 0)) {
         glDepthMask(zWrite_ != 0 ? GL_TRUE : GL_FALSE);
-    } else {
-        glDisable(GL_DEPTH_TEST);
+        gl_.DepthMask = zWrite_ != 0 ? 1 : 0;
     }
     // Direct3D names the winding that is removed, as it appears on the screen.
-    if (cullMode_ == D3DCULL_CW || cullMode_ == D3DCULL_CCW) {
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        glFrontFace(cullMode_ == D3DCULL_CCW ? GL_CW : GL_CCW);
-    } else {
-        glDisable(GL_CULL_FACE);
+    const bool culls = cullMode_ == D3DCULL_CW || cullMode_ == D3DCULL_CCW;
+    Switch(GL_CULL_FACE, gl_.CullFace, culls);
+    const GLenum front = cullMode_ == D3DCULL_CCW ? GL_CW : GL_CCW;
+    if (culls && gl_.FrontFace != front) {
+        glFrontFace(front);
+        gl_.FrontFace = front;
     }
     const GLenum polygonMode = fillMode_ == D3DFILL_POINT ? GL_POINT : fillMode_ == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL;
-    glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
-    glUseProgram(scene_.Program->Name());
+    if (gl_.PolygonMode != polygonMode) {
+        glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
+        gl_.PolygonMode = polygonMode;
+    }
+}
+
+bool GlDevice::ApplyDrawState()
+{
+    ApplyRasterState();
+    if (variantDirty_ && !SelectSceneProgram())
+        return false;
+    UseProgram(scene_->Program.Program);
     UploadSceneUniforms();
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture_ ? texture_->Name() : 0);
+    BindTexture(texture_);
     if (samplerDirty_)
         UpdateSampler();
-    glBindSampler(0, sampler_->Name());
+    BindSampler(sampler_);
+    return true;
 }
 
 bool GlDevice::PrepareStream(UINT& vertexSize)
@@ -770,14 +1014,18 @@ bool GlDevice::PrepareStream(UINT& vertexSize)
     const bool normal = (fvf_ & D3DFVF_NORMAL) != 0;
     const bool texCoord = (fvf_ & D3DFVF_TEXCOUNT_MASK) != 0;
     vertexSize = 12 + (normal ? 12 : 0) + (texCoord ? 8 : 0);
-    if (!streamBuffer_ || fvf_ == 0 || streamStride_ < vertexSize)
+    if (!stream_ || fvf_ == 0 || streamStride_ < vertexSize)
         return false;
-    glBindVertexArray(streamArray_->Name());
-    if (streamDirty_) {
-        glBindBuffer(GL_ARRAY_BUFFER, streamBuffer_->Name());
+    GlStreamArray& stream = *stream_;
+    if (!stream.Array)
+        stream.Array = MakeGlObject(context_, GlKind::VertexArray);
+    BindVertexArray(stream.Array);
+    if (stream.Fvf != fvf_ || stream.Stride != streamStride_) {
+        glBindBuffer(GL_ARRAY_BUFFER, stream.Buffer->Name());
         PointAttributes(static_cast<GLsizei>(streamStride_), normal, texCoord);
         glBindBuffer(GL_ARRAY_BUFFER, 0);
-        streamDirty_ = false;
+        stream.Fvf = fvf_;
+        stream.Stride = streamStride_;
     }
     return true;
 }
@@ -807,80 +1055,73 @@ HRESULT GlDevice::DrawPrimitive(DWORD primitiveType, UINT startVertex, UINT prim
     const std::uint64_t lastEnd = (static_cast<std::uint64_t>(startVertex) + vertices - 1) * streamStride_ + vertexSize;
     if (lastEnd > streamLength_)
         return D3DERR_INVALIDCALL;
-    ApplyDrawState();
-    glBindVertexArray(streamArray_->Name());
+    if (!ApplyDrawState())
+        return D3DERR_INVALIDCALL;
     glDrawArrays(mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices));
-    glBindVertexArray(0);
     return D3D_OK;
 }
 
-HRESULT GlDevice::DrawIndexed(GLuint vertexArray, std::uint32_t first, std::uint32_t count)
+HRESULT GlDevice::DrawIndexed(const GlObjectPtr& vertexArray, std::uint32_t first, std::uint32_t count)
 {
     if (!context_->Use())
         return D3DERR_DEVICELOST;
-    ApplyDrawState();
-    glBindVertexArray(vertexArray);
+    if (!ApplyDrawState())
+        return D3DERR_INVALIDCALL;
+    BindVertexArray(vertexArray);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT,
                    reinterpret_cast<const void*>(static_cast<std::uintptr_t>(first) * sizeof(std::uint32_t)));
-    glBindVertexArray(0);
     return D3D_OK;
 }
 
 // ---- text ------------------------------------------------------------------------------------
 
-const GlDevice::TextLine* GlDevice::TextLineFor(const std::shared_ptr<TtfFace>& face, const std::string& line)
-{
-    const auto key = std::make_pair(face->Id(), line);
-    auto found = textLines_.find(key);
-    if (found != textLines_.end()) {
-        found->second.LastUse = ++textClock_;
-        return &found->second;
-    }
-    if (textLines_.size() >= TextLinesKept) {
-        auto oldest = std::min_element(textLines_.begin(), textLines_.end(), [](const auto& a, const auto& b) {
-            return a.second.LastUse < b.second.LastUse;
-        });
-        textLines_.erase(oldest);
-    }
-    // Glyph coverage only: the ink colour is applied when the line is drawn.
-    SDL_Surface* rendered = TTF_RenderUTF8_Blended(face->Font(), line.c_str(), SDL_Color{255, 255, 255, 255});
-    if (rendered == nullptr)
-        return nullptr;
-    SDL_Surface* surface = SDL_ConvertSurfaceFormat(rendered, SDL_PIXELFORMAT_ARGB8888, 0);
-    SDL_FreeSurface(rendered);
-    if (surface == nullptr)
-        return nullptr;
-    const int width = std::min(surface->w, static_cast<int>(maxTextureSize_));
-    const int height = std::min(surface->h, static_cast<int>(maxTextureSize_));
-    std::vector<std::uint8_t> coverage(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    SDL_LockSurface(surface);
-    for (int y = 0; y < height; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(surface->pixels) +
-                                                                 static_cast<std::ptrdiff_t>(y) * surface->pitch);
-        for (int x = 0; x < width; ++x)
-            coverage[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] =
-                static_cast<std::uint8_t>(row[x] >> 24);
-    }
-    SDL_UnlockSurface(surface);
-    SDL_FreeSurface(surface);
+namespace {
 
-    TextLine entry;
-    entry.Texture = MakeGlObject(context_, GlKind::Texture);
-    entry.Width = width;
-    entry.Height = height;
-    entry.LastUse = ++textClock_;
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, entry.Texture->Name());
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, width, height, 0, GL_RED, GL_UNSIGNED_BYTE, coverage.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    return &textLines_.emplace(key, std::move(entry)).first->second;
+// The next character of UTF-8 text from at; a malformed sequence reads as U+FFFD a byte at a time.
+char32_t NextCharacter(std::string_view text, std::size_t& at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    int length = 0;
+    char32_t c = 0;
+    if (lead < 0x80) {
+        ++at;
+        return lead;
+    }
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        c = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        c = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        c = lead & 0x07;
+    }
+    bool valid = length > 0 && at + static_cast<std::size_t>(length) <= text.size();
+    for (int k = 1; valid && k < length; ++k) {
+        const unsigned char next = byte(at + static_cast<std::size_t>(k));
+        valid = (next & 0xC0) == 0x80;
+        c = (c << 6) | (next & 0x3F);
+    }
+    if (!valid || c > 0x10FFFF) {
+        ++at;
+        return 0xFFFD;
+    }
+    at += static_cast<std::size_t>(length);
+    return c;
+}
+
+} // namespace
+
+GlyphAtlas& GlDevice::AtlasFor(const std::shared_ptr<TtfFace>& face)
+{
+    for (const auto& atlas : atlases_)
+        if (atlas->FaceId() == face->Id())
+            return *atlas;
+    atlases_.push_back(std::make_unique<GlyphAtlas>(context_, face, static_cast<int>(maxTextureSize_)));
+    gl_.TextureName = ~0u; // the atlas bound its texture
+    return *atlases_.back();
 }
 
 HRESULT GlDevice::DrawText(const std::shared_ptr<TtfFace>& face, const std::string& text, const RECT& rect,
@@ -890,80 +1131,141 @@ HRESULT GlDevice::DrawText(const std::shared_ptr<TtfFace>& face, const std::stri
         return D3DERR_INVALIDCALL;
     if (!context_->Use())
         return D3DERR_DEVICELOST;
-
-    // Lines break at line feeds (a carriage return before one is dropped) unless asked not to.
-    std::vector<std::string> lines;
-    if ((format & DT_SINGLELINE) != 0) {
-        lines.push_back(text);
-    } else {
-        std::size_t start = 0;
-        while (true) {
-            const std::size_t end = text.find('\n', start);
-            std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            lines.push_back(std::move(line));
-            if (end == std::string::npos)
-                break;
-            start = end + 1;
-        }
-    }
-
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_[back_]->Name());
-    glViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glEnable(GL_BLEND);
-    glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
     const bool clip = (format & DT_NOCLIP) == 0;
+    GLint box[4] = {0, 0, 0, 0};
     if (clip) {
         const int left = std::clamp(rect.left, 0, static_cast<int>(width_));
         const int right = std::clamp(rect.right, 0, static_cast<int>(width_));
         const int top = std::clamp(rect.top, 0, static_cast<int>(height_));
         const int bottom = std::clamp(rect.bottom, 0, static_cast<int>(height_));
-        if (right <= left || bottom <= top) {
-            glDisable(GL_BLEND);
+        if (right <= left || bottom <= top)
             return D3D_OK;
-        }
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(left, static_cast<int>(height_) - bottom, right - left, bottom - top);
-    } else {
-        glDisable(GL_SCISSOR_TEST);
+        box[0] = left;
+        box[1] = static_cast<int>(height_) - bottom;
+        box[2] = right - left;
+        box[3] = bottom - top;
     }
-    glUseProgram(text_.Program->Name());
-    float ink[4];
-    ColourOf(colour, ink);
-    glUniform4f(text_.Ink, ink[0], ink[1], ink[2], ink[3]);
-    glUniform2f(text_.Target, static_cast<float>(width_), static_cast<float>(height_));
-    glBindSampler(0, 0);
-    glBindVertexArray(textArray_->Name());
+    GlyphAtlas& atlas = AtlasFor(face);
 
-    const int lineSkip = face->LineSkip();
+    BindFramebuffer(framebuffer_[back_]->Name());
+    SetViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
+    Switch(GL_DEPTH_TEST, gl_.DepthTest, false);
+    Switch(GL_CULL_FACE, gl_.CullFace, false);
+    if (gl_.PolygonMode != GL_FILL) {
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        gl_.PolygonMode = GL_FILL;
+    }
+    Switch(GL_BLEND, gl_.Blend, true);
+    Switch(GL_SCISSOR_TEST, gl_.Scissor, clip);
+    if (clip && std::memcmp(box, gl_.ScissorBox, sizeof box) != 0) {
+        glScissor(box[0], box[1], box[2], box[3]);
+        std::memcpy(gl_.ScissorBox, box, sizeof box);
+    }
+    UseProgram(text_.Program);
+    BindVertexArray(textArray_);
+    BindSampler(textSampler_);
+    if (!inkKnown_ || inkUniform_ != colour) {
+        float ink[4];
+        ColourOf(colour, ink);
+        glUniform4f(text_.Ink, ink[0], ink[1], ink[2], ink[3]);
+        inkUniform_ = colour;
+        inkKnown_ = true;
+    }
+
+    // The same text in the same place as the batch the vertex buffer holds: draw it again.
+    TextBatchMemo& memo = textMemo_;
+    if (memo.Glyphs >= 0 && memo.Face == face->Id() && memo.Generation == atlas.Generation() &&
+        memo.Format == format && memo.Rect.left == rect.left && memo.Rect.top == rect.top &&
+        memo.Rect.right == rect.right && memo.Rect.bottom == rect.bottom && memo.Text == text) {
+        BindTexture(atlas.Texture());
+        if (memo.Glyphs > 0)
+            glDrawArrays(GL_TRIANGLES, 0, memo.Glyphs * 6);
+        return D3D_OK;
+    }
+
+    // Lines break at line feeds (a carriage return before one is dropped) unless asked not to.
+    const std::string_view all(text);
+    int count = 0;
+    int batches = 0;
+    int held = 0; // glyphs of the last batch handed to the vertex buffer
+    const auto flush = [&] {
+        if (count == 0)
+            return;
+        if (atlas.Sync())
+            gl_.TextureName = ~0u; // the atlas bound its texture to hand it the new glyphs
+        BindTexture(atlas.Texture());
+        for (int i = 0; i < count * 6; ++i) {
+            textStaging_[i][2] /= static_cast<float>(atlas.Width());
+            textStaging_[i][3] /= static_cast<float>(atlas.Height());
+        }
+        glBindBuffer(GL_ARRAY_BUFFER, textVertices_->Name());
+        glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(count) * 6 * GLsizeiptr{sizeof textStaging_[0]},
+                        textStaging_);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glDrawArrays(GL_TRIANGLES, 0, count * 6);
+        held = count;
+        count = 0;
+        ++batches;
+    };
+    const int lineSkip = atlas.LineSkip();
     int top = rect.top;
-    for (const std::string& line : lines) {
+    std::size_t start = 0;
+    while (start <= all.size()) {
+        std::size_t end = (format & DT_SINGLELINE) != 0 ? std::string_view::npos : all.find('\n', start);
+        std::string_view line = all.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        if (end != std::string_view::npos && !line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
         if (clip && top >= rect.bottom)
             break;
-        if (!line.empty()) {
-            if (const TextLine* drawn = TextLineFor(face, line)) {
-                int left = rect.left;
-                if ((format & DT_CENTER) != 0)
-                    left = rect.left + (rect.right - rect.left - drawn->Width) / 2;
-                else if ((format & DT_RIGHT) != 0)
-                    left = rect.right - drawn->Width;
-                glUseProgram(text_.Program->Name());
-                glActiveTexture(GL_TEXTURE0);
-                glBindTexture(GL_TEXTURE_2D, drawn->Texture->Name());
-                glUniform4f(text_.Box, static_cast<float>(left), static_cast<float>(top),
-                            static_cast<float>(drawn->Width), static_cast<float>(drawn->Height));
-                glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        int left = rect.left;
+        if ((format & (DT_CENTER | DT_RIGHT)) != 0) {
+            int width = 0;
+            char32_t previous = 0;
+            for (std::size_t at = 0; at < line.size();) {
+                const char32_t c = NextCharacter(line, at);
+                width += (previous != 0 ? atlas.Kerning(previous, c) : 0) + atlas.Find(c).Advance;
+                previous = c;
             }
+            left = (format & DT_CENTER) != 0 ? rect.left + (rect.right - rect.left - width) / 2 : rect.right - width;
+        }
+        int pen = left;
+        char32_t previous = 0;
+        for (std::size_t at = 0; at < line.size();) {
+            const char32_t c = NextCharacter(line, at);
+            if (previous != 0)
+                pen += atlas.Kerning(previous, c);
+            const GlyphAtlas::Glyph& glyph = atlas.Find(c);
+            if (glyph.Width > 0) {
+                if (count == TextGlyphs)
+                    flush();
+                // Two triangles over the glyph's box; atlas places in texels until the flush.
+                const auto x0 = static_cast<float>(pen + glyph.Left);
+                const auto y0 = static_cast<float>(top);
+                const float x1 = x0 + static_cast<float>(glyph.Width);
+                const float y1 = y0 + static_cast<float>(glyph.Height);
+                const auto u0 = static_cast<float>(glyph.X);
+                const auto v0 = static_cast<float>(glyph.Y);
+                const auto u1 = static_cast<float>(glyph.X + glyph.Width);
+                const auto v1 = static_cast<float>(glyph.Y + glyph.Height);
+                const float corners[6][4] = {{x0, y0, u0, v0}, {x1, y0, u1, v0}, {x0, y1, u0, v1},
+                                             {x0, y1, u0, v1}, {x1, y0, u1, v0}, {x1, y1, u1, v1}};
+                std::memcpy(textStaging_[count * 6], corners, sizeof corners);
+                ++count;
+            }
+            pen += glyph.Advance;
+            previous = c;
         }
         top += lineSkip;
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
     }
-    glBindVertexArray(0);
-    glDisable(GL_SCISSOR_TEST);
-    glDisable(GL_BLEND);
+    flush();
+    memo.Glyphs = batches <= 1 ? held : -1;
+    memo.Face = face->Id();
+    memo.Generation = atlas.Generation();
+    memo.Format = format;
+    memo.Rect = rect;
+    memo.Text = text;
     return D3D_OK;
 }

@@ -8,10 +8,14 @@ namespace {
 // distances and angles are those of camera space):
 //   colour = emissive + ambient material x (global ambient + sum of attenuated light ambients)
 //          + diffuse material x sum of (attenuation x spot x light diffuse x max(N.L, 0))
-// clamped to 0..1, alpha from the diffuse material. Normals are transformed by the inverse
+// clamped to 0..1. The back buffers keep no alpha of their own (X8R8G8B8, R5G6B5) and surfaces
+// are never blended, so the material's alpha changes nothing and fragments take alpha 1. Normals are transformed by the inverse
 // transpose of the world matrix and not renormalised, as with D3DRS_NORMALIZENORMALS off.
-// Without lighting the vertex colour is white.
-const char* const SceneVertexShader = R"(#version 330 core
+// Without lighting the vertex colour is white. Each program is compiled for one variant (see
+// SceneVariant): LIGHTING and TEXTURED are constants, and ADD_LIGHTS calls AddLight once for each
+// enabled light with its slot and type written out, so that the compiler keeps only the code
+// those lights need and reads the light arrays at fixed places.
+const char* const SceneVertexShader = R"(
 layout(location = 0) in vec3 Position;
 layout(location = 1) in vec3 Normal;
 layout(location = 2) in vec2 TexCoord;
@@ -20,13 +24,10 @@ uniform mat4 World;
 uniform mat4 ViewProjection;
 uniform mat3 NormalMatrix;
 uniform bool RemapDepth;
-uniform bool Lighting;
 uniform vec3 GlobalAmbient;
 uniform vec4 MaterialDiffuse;
 uniform vec3 MaterialAmbient;
 uniform vec3 MaterialEmissive;
-uniform int LightCount;
-uniform int LightType[8];
 uniform vec3 LightPosition[8];
 uniform vec3 LightDirection[8];
 uniform vec3 LightDiffuse[8];
@@ -34,12 +35,41 @@ uniform vec3 LightAmbient[8];
 uniform vec4 LightAttenuation[8]; // constant, linear, quadratic, range
 uniform vec3 LightSpot[8];        // cos(theta / 2), cos(phi / 2), falloff
 
-out vec4 Colour;
+out vec3 Colour;
 out vec2 UV;
 
 const int Point = 1;
 const int Spot = 2;
 const int Directional = 3;
+
+void AddLight(int i, int type, vec3 normal, vec3 world, inout vec3 ambient, inout vec3 diffuse)
+{
+    vec3 toLight;
+    float strength = 1.0;
+    if (type == Directional) {
+        toLight = -LightDirection[i];
+    } else {
+        vec3 offset = LightPosition[i] - world;
+        float distance = length(offset);
+        if (distance > LightAttenuation[i].w)
+            return;
+        toLight = distance > 0.0 ? offset / distance : vec3(0.0);
+        float denominator = LightAttenuation[i].x + LightAttenuation[i].y * distance
+                          + LightAttenuation[i].z * distance * distance;
+        strength = denominator > 1e-20 ? 1.0 / denominator : 1e20;
+        if (type == Spot) {
+            float rho = dot(-toLight, LightDirection[i]);
+            if (rho <= LightSpot[i].y)
+                return;
+            if (rho < LightSpot[i].x) {
+                float width = max(LightSpot[i].x - LightSpot[i].y, 1e-6);
+                strength *= pow((rho - LightSpot[i].y) / width, LightSpot[i].z);
+            }
+        }
+    }
+    ambient += strength * LightAmbient[i];
+    diffuse += strength * LightDiffuse[i] * max(dot(normal, toLight), 0.0);
+}
 
 void main()
 {
@@ -48,71 +78,97 @@ void main()
     if (RemapDepth)
         gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
     UV = TexCoord;
-    if (!Lighting) {
-        Colour = vec4(1.0);
-        return;
-    }
+#if !LIGHTING
+    Colour = vec3(1.0);
+#else
     vec3 normal = NormalMatrix * Normal;
     vec3 ambient = GlobalAmbient;
     vec3 diffuse = vec3(0.0);
-    for (int i = 0; i < LightCount; ++i) {
-        vec3 toLight;
-        float strength = 1.0;
-        if (LightType[i] == Directional) {
-            toLight = -LightDirection[i];
-        } else {
-            vec3 offset = LightPosition[i] - world.xyz;
-            float distance = length(offset);
-            if (distance > LightAttenuation[i].w)
-                continue;
-            toLight = distance > 0.0 ? offset / distance : vec3(0.0);
-            float denominator = LightAttenuation[i].x + LightAttenuation[i].y * distance
-                              + LightAttenuation[i].z * distance * distance;
-            strength = denominator > 1e-20 ? 1.0 / denominator : 1e20;
-            if (LightType[i] == Spot) {
-                float rho = dot(-toLight, LightDirection[i]);
-                if (rho <= LightSpot[i].y)
-                    continue;
-                if (rho < LightSpot[i].x) {
-                    float width = max(LightSpot[i].x - LightSpot[i].y, 1e-6);
-                    strength *= pow((rho - LightSpot[i].y) / width, LightSpot[i].z);
-                }
-            }
-        }
-        ambient += strength * LightAmbient[i];
-        diffuse += strength * LightDiffuse[i] * max(dot(normal, toLight), 0.0);
-    }
+    ADD_LIGHTS
     vec3 lit = MaterialEmissive + MaterialAmbient * ambient + MaterialDiffuse.rgb * diffuse;
-    Colour = vec4(clamp(lit, 0.0, 1.0), clamp(MaterialDiffuse.a, 0.0, 1.0));
+    Colour = clamp(lit, 0.0, 1.0);
+#endif
 }
 )";
 
-const char* const SceneFragmentShader = R"(#version 330 core
-in vec4 Colour;
+const char* const SceneFragmentShader = R"(
+in vec3 Colour;
 in vec2 UV;
-uniform bool Textured;
 uniform sampler2D Texture;
 out vec4 FragColour;
 
 void main()
 {
-    FragColour = Textured ? Colour * texture(Texture, UV) : Colour;
+#if TEXTURED
+    FragColour = vec4(Colour, 1.0) * texture(Texture, UV);
+#else
+    FragColour = vec4(Colour, 1.0);
+#endif
 }
 )";
 
-// A box of the back buffer in pixels (left, top, width, height; y down), drawn as a triangle
-// strip over the corners (0, 0) to (1, 1).
+// The scene shader's arithmetic in the same order, without the steps that change nothing here
+// (identity transforms, white material, zero light ambients), so the picture comes out the same.
+const char* const ReferenceVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 Position;
+layout(location = 1) in vec3 Normal;
+layout(location = 2) in vec2 TexCoord;
+
+uniform mat4 ViewProjection;
+uniform bool RemapDepth;
+uniform vec3 Ambient;
+uniform vec3 SunDirection;
+uniform vec3 SunDiffuse;
+uniform vec3 LampPosition;
+uniform vec3 LampDiffuse;
+uniform vec4 LampAttenuation; // constant, linear, quadratic, range
+
+out vec4 Colour;
+out vec2 UV;
+
+void main()
+{
+    gl_Position = ViewProjection * vec4(Position, 1.0);
+    if (RemapDepth)
+        gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
+    UV = TexCoord;
+    vec3 diffuse = SunDiffuse * max(dot(Normal, -SunDirection), 0.0);
+    vec3 offset = LampPosition - Position;
+    float distance = length(offset);
+    if (distance <= LampAttenuation.w) {
+        vec3 toLight = distance > 0.0 ? offset / distance : vec3(0.0);
+        float denominator = LampAttenuation.x + LampAttenuation.y * distance
+                          + LampAttenuation.z * distance * distance;
+        float strength = denominator > 1e-20 ? 1.0 / denominator : 1e20;
+        diffuse += strength * LampDiffuse * max(dot(Normal, toLight), 0.0);
+    }
+    Colour = vec4(clamp(Ambient + diffuse, 0.0, 1.0), 1.0);
+}
+)";
+
+const char* const ReferenceFragmentShader = R"(#version 330 core
+in vec4 Colour;
+in vec2 UV;
+uniform sampler2D Texture;
+out vec4 FragColour;
+
+void main()
+{
+    FragColour = Colour * texture(Texture, UV);
+}
+)";
+
+// Glyph corners: a point of the back buffer in pixels (y down) and a point of the atlas.
 const char* const TextVertexShader = R"(#version 330 core
-layout(location = 0) in vec2 Corner;
-uniform vec4 Box;
+layout(location = 0) in vec2 Pixel;
+layout(location = 1) in vec2 Coord;
 uniform vec2 Target;
 out vec2 UV;
 
 void main()
 {
-    vec2 pixel = Box.xy + Corner * Box.zw;
-    UV = Corner;
-    gl_Position = vec4(pixel.x / Target.x * 2.0 - 1.0, 1.0 - pixel.y / Target.y * 2.0, 0.0, 1.0);
+    UV = Coord;
+    gl_Position = vec4(Pixel.x / Target.x * 2.0 - 1.0, 1.0 - Pixel.y / Target.y * 2.0, 0.0, 1.0);
 }
 )";
 
@@ -128,6 +184,40 @@ void main()
 }
 )";
 
+// One triangle that covers the viewport (vertices from gl_VertexID, no buffer), the picture
+// stretched over it.
+const char* const PresentVertexShader = R"(#version 330 core
+out vec2 UV;
+
+void main()
+{
+    UV = vec2(gl_VertexID & 1, gl_VertexID >> 1) * 2.0;
+    gl_Position = vec4(UV * 2.0 - 1.0, 0.0, 1.0);
+}
+)";
+
+const char* const PresentCopyShader = R"(#version 330 core
+uniform sampler2D Picture;
+uniform ivec2 Offset;
+out vec4 Colour;
+
+void main()
+{
+    Colour = texelFetch(Picture, ivec2(gl_FragCoord.xy) - Offset, 0);
+}
+)";
+
+const char* const PresentScaledShader = R"(#version 330 core
+in vec2 UV;
+uniform sampler2D Picture;
+out vec4 Colour;
+
+void main()
+{
+    Colour = texture(Picture, UV);
+}
+)";
+
 // The driver's message about a shader or a program.
 std::string InfoLog(GLuint object, decltype(glGetShaderiv) getParameter, decltype(glGetShaderInfoLog) getLog)
 {
@@ -138,10 +228,11 @@ std::string InfoLog(GLuint object, decltype(glGetShaderiv) getParameter, decltyp
     return log.data();
 }
 
-bool Compile(GLuint program, GLenum stage, const char* source, std::string& error)
+bool Compile(GLuint program, GLenum stage, const char* prelude, const char* source, std::string& error)
 {
     const GLuint shader = glCreateShader(stage);
-    glShaderSource(shader, 1, &source, nullptr);
+    const char* parts[] = {prelude, source};
+    glShaderSource(shader, 2, parts, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -156,11 +247,12 @@ bool Compile(GLuint program, GLenum stage, const char* source, std::string& erro
 }
 
 bool Link(const std::shared_ptr<SdlGlContext>& context, GlObjectPtr& out, const char* vertex, const char* fragment,
-          std::string& error)
+          std::string& error, const char* prelude = "")
 {
     out = MakeGlObject(context, GlKind::Program);
     const GLuint program = out->Name();
-    if (!Compile(program, GL_VERTEX_SHADER, vertex, error) || !Compile(program, GL_FRAGMENT_SHADER, fragment, error))
+    if (!Compile(program, GL_VERTEX_SHADER, prelude, vertex, error) ||
+        !Compile(program, GL_FRAGMENT_SHADER, prelude, fragment, error))
         return false;
     glLinkProgram(program);
     GLint ok = GL_FALSE;
@@ -174,29 +266,41 @@ bool Link(const std::shared_ptr<SdlGlContext>& context, GlObjectPtr& out, const 
 
 } // namespace
 
-bool BuildSceneProgram(const std::shared_ptr<SdlGlContext>& context, SceneProgram& out, std::string& error)
+std::uint32_t SceneVariant::Key() const
 {
-    if (!Link(context, out.Program, SceneVertexShader, SceneFragmentShader, error))
+    std::uint32_t key = (Lighting ? 1u : 0u) | (Textured ? 2u : 0u) | static_cast<std::uint32_t>(LightCount) << 2;
+    for (int i = 0; i < LightCount; ++i)
+        key |= (LightTypes[static_cast<std::size_t>(i)] & 3u) << (6 + 2 * i);
+    return key;
+}
+
+bool BuildSceneProgram(const std::shared_ptr<SdlGlContext>& context, const SceneVariant& variant, SceneProgram& out,
+                       std::string& error)
+{
+    std::string prelude = "#version 330 core\n#define LIGHTING " + std::to_string(variant.Lighting ? 1 : 0) +
+                          "\n#define TEXTURED " + std::to_string(variant.Textured ? 1 : 0) + "\n#define ADD_LIGHTS";
+    for (int i = 0; i < variant.LightCount; ++i)
+        prelude += " AddLight(" + std::to_string(i) + ", " +
+                   std::to_string(variant.LightTypes[static_cast<std::size_t>(i)]) +
+                   ", normal, world.xyz, ambient, diffuse);";
+    prelude += "\n";
+    if (!Link(context, out.Program, SceneVertexShader, SceneFragmentShader, error, prelude.c_str()))
         return false;
     const GLuint p = out.Program->Name();
     out.World = glGetUniformLocation(p, "World");
     out.ViewProjection = glGetUniformLocation(p, "ViewProjection");
     out.NormalMatrix = glGetUniformLocation(p, "NormalMatrix");
     out.RemapDepth = glGetUniformLocation(p, "RemapDepth");
-    out.Lighting = glGetUniformLocation(p, "Lighting");
     out.GlobalAmbient = glGetUniformLocation(p, "GlobalAmbient");
     out.MaterialDiffuse = glGetUniformLocation(p, "MaterialDiffuse");
     out.MaterialAmbient = glGetUniformLocation(p, "MaterialAmbient");
     out.MaterialEmissive = glGetUniformLocation(p, "MaterialEmissive");
-    out.LightCount = glGetUniformLocation(p, "LightCount");
-    out.LightType = glGetUniformLocation(p, "LightType");
     out.LightPosition = glGetUniformLocation(p, "LightPosition");
     out.LightDirection = glGetUniformLocation(p, "LightDirection");
     out.LightDiffuse = glGetUniformLocation(p, "LightDiffuse");
     out.LightAmbient = glGetUniformLocation(p, "LightAmbient");
     out.LightAttenuation = glGetUniformLocation(p, "LightAttenuation");
     out.LightSpot = glGetUniformLocation(p, "LightSpot");
-    out.Textured = glGetUniformLocation(p, "Textured");
     out.Texture = glGetUniformLocation(p, "Texture");
     glUseProgram(p);
     glUniform1i(out.Texture, 0);
@@ -208,11 +312,39 @@ bool BuildTextProgram(const std::shared_ptr<SdlGlContext>& context, TextProgram&
     if (!Link(context, out.Program, TextVertexShader, TextFragmentShader, error))
         return false;
     const GLuint p = out.Program->Name();
-    out.Box = glGetUniformLocation(p, "Box");
     out.Target = glGetUniformLocation(p, "Target");
     out.Ink = glGetUniformLocation(p, "Ink");
     out.Glyphs = glGetUniformLocation(p, "Glyphs");
     glUseProgram(p);
     glUniform1i(out.Glyphs, 0);
+    return true;
+}
+
+bool BuildReferenceProgram(const std::shared_ptr<SdlGlContext>& context, ReferenceProgram& out, std::string& error)
+{
+    if (!Link(context, out.Program, ReferenceVertexShader, ReferenceFragmentShader, error))
+        return false;
+    const GLuint p = out.Program->Name();
+    out.ViewProjection = glGetUniformLocation(p, "ViewProjection");
+    out.RemapDepth = glGetUniformLocation(p, "RemapDepth");
+    out.Ambient = glGetUniformLocation(p, "Ambient");
+    out.SunDirection = glGetUniformLocation(p, "SunDirection");
+    out.SunDiffuse = glGetUniformLocation(p, "SunDiffuse");
+    out.LampPosition = glGetUniformLocation(p, "LampPosition");
+    out.LampDiffuse = glGetUniformLocation(p, "LampDiffuse");
+    out.LampAttenuation = glGetUniformLocation(p, "LampAttenuation");
+    glUseProgram(p);
+    glUniform1i(glGetUniformLocation(p, "Texture"), 0);
+    return true;
+}
+
+bool BuildPresentProgram(const std::shared_ptr<SdlGlContext>& context, bool scaled, PresentProgram& out,
+                         std::string& error)
+{
+    if (!Link(context, out.Program, PresentVertexShader, scaled ? PresentScaledShader : PresentCopyShader, error))
+        return false;
+    glUseProgram(out.Program->Name());
+    glUniform1i(glGetUniformLocation(out.Program->Name(), "Picture"), 0);
+    out.Offset = glGetUniformLocation(out.Program->Name(), "Offset");
     return true;
 }

@@ -4,7 +4,9 @@
 #include "tests/support/FrameworkFixture.h"
 #include "tests/support/WorldState.h"
 
+#include <random>
 #include <string>
+#include <utility>
 
 class WorldTest : public FrameworkTest {
 protected:
@@ -18,4 +20,19 @@ protected:
     // Loads the demo's own map from the assets folder, which becomes the program folder, and
     // readies its walls for collision.
     void LoadShippedMap(const std::string& assetsFolder);
+};
+
+// Coordinates for comparing two ways of answering over many random maps: small whole numbers
+// (shared corners, points on lines, coincident ends), ordinary values, and extremes at which
+// squared lengths underflow or overflow in single precision.
+class MapValues {
+public:
+    explicit MapValues(unsigned seed) : random_(seed) {}
+    float Next();
+    // A point of the line through (x1, y1) and (x2, y2): an end, between the two, or beyond.
+    std::pair<float, float> OnLine(float x1, float y1, float x2, float y2);
+    int Below(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
+
+private:
+    std::mt19937 random_;
 };

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+
 using mdlClip::FloorHeight;
 using mdlClip::PointInFloor;
 
@@ -82,6 +84,64 @@ TEST(PointInFloor, AFloorWithoutAreaContainsNoPoint)
     const mdlFloors::Floor onALine{0, 5, 10, 0, 5, 10};
     EXPECT_FALSE(PointInFloor(5, 5, onALine));
     EXPECT_FALSE(PointInFloor(7, 1, onALine));
+}
+
+// The query as first written, straight from the unit normals (three or four square roots a
+// floor). The quick one must answer the same to the bit, extreme and degenerate floors included.
+bool PointInFloorByNormals(float x, float y, const mdlFloors::Floor& f)
+{
+    using DirectX_Framework::FaceNormal;
+    const D3DVECTOR p{x, y, 0};
+    const D3DVECTOR a{f.X1, f.Y1, 0};
+    const D3DVECTOR b{f.X2, f.Y2, 0};
+    const D3DVECTOR c{f.X3, f.Y3, 0};
+    if (FaceNormal(a, b, c).z == 0.0f)
+        return false;
+    const float s[3] = {FaceNormal(p, a, b).z, FaceNormal(p, b, c).z, FaceNormal(p, c, a).z};
+    if (s[0] == 0.0f || s[1] == 0.0f || s[2] == 0.0f)
+        return true;
+    return s[0] == s[1] && s[0] == s[2];
+}
+
+TEST_F(FloorHeightTest, AnswersAsTheUnitNormalsDoToTheBit)
+{
+    MapValues values(11);
+    int offUnit = 0; // probes where some normal is not +-1: zero, not a number, or a little off 1
+    for (int map = 0; map < 4000; ++map) {
+        mdlFloors::ClearFloors();
+        mdlFloors::FloorCount = 0;
+        for (int i = 0; i < 8; ++i) {
+            float corner[6];
+            for (float& v : corner)
+                v = values.Next();
+            mdlFloors::AddFloor(corner[0], corner[1], corner[2], corner[3], corner[4], corner[5],
+                                static_cast<float>(values.Below(9)), 1, 0, 0, 0, 0, 0, 0);
+        }
+        for (int probe = 0; probe < 24; ++probe) {
+            const mdlFloors::Floor& f = mdlFloors::Floors[static_cast<std::size_t>(1 + probe % 8)];
+            const auto [x, y] = probe % 2 == 0 ? values.OnLine(f.X1, f.Y1, f.X3, f.Y3)
+                                               : std::pair{values.Next(), values.Next()};
+            const D3DVECTOR p{x, y, 0};
+            const D3DVECTOR a{f.X1, f.Y1, 0};
+            const D3DVECTOR b{f.X2, f.Y2, 0};
+            offUnit += std::fabs(DirectX_Framework::FaceNormal(p, a, b).z) != 1.0f;
+            ASSERT_EQ(PointInFloor(x, y, f), PointInFloorByNormals(x, y, f)) << map << " " << probe;
+
+            const auto reference = static_cast<float>(values.Below(9));
+            float expected = 1000.0f;
+            float best = 3000.0f;
+            for (std::int32_t i = 1; i <= mdlFloors::FloorCount; ++i) {
+                const mdlFloors::Floor& g = mdlFloors::Floors[static_cast<std::size_t>(i)];
+                const float d = std::fabs(g.Z - reference) * (g.Z < reference ? 100.0f : 1.0f);
+                if (PointInFloorByNormals(x, y, g) && d < best) {
+                    expected = g.Z;
+                    best = std::fabs(g.Z - reference);
+                }
+            }
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(FloorHeight(x, y, reference)), std::bit_cast<std::uint32_t>(expected));
+        }
+    }
+    EXPECT_GT(offUnit, 10000);
 }
 
 class EntitiesTest : public WorldTest {};
