@@ -90,6 +90,10 @@ public:
     {
         return inner_->SaveImageToPng(path, image);
     }
+    void ReadAhead(const std::vector<std::string>& texturePaths, const std::vector<std::string>& modelPaths) override
+    {
+        inner_->ReadAhead(texturePaths, modelPaths);
+    }
 
 private:
     std::unique_ptr<ID3DX8> inner_;
@@ -339,6 +343,7 @@ int Run(const Options& options)
     }
     const Clock::time_point startUp = Clock::now();
     const double startUpProcessor = ProcessorMilliseconds();
+    mdlRender::ReadAhead(options.MapPath);
     CreateGraphicsDevice(&window);
     const double deviceMs = MillisecondsSince(startUp);
     try {
