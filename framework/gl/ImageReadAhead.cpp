@@ -23,6 +23,28 @@ ImageReadAhead::~ImageReadAhead()
     worker_.join();
 }
 
+void ImageReadAhead::Decode(File& file, std::unique_lock<std::mutex>& lock)
+{
+    file.Now = State::Decoding;
+    const std::string path = file.Path;
+    lock.unlock();
+    ImageRGBA image;
+    std::string error;
+    bool decoded = false;
+    try {
+        decoded = LoadImageFile(path, MaxSide, image, error);
+    } catch (const std::exception&) {
+        decoded = false; // out of memory: the caller tries again, and reports it
+    }
+    lock.lock();
+    file.Now = decoded ? State::Decoded : State::Failed;
+    if (decoded) {
+        heldBytes_ += image.Pixels.size();
+        file.Image = std::move(image);
+    }
+    changed_.notify_all();
+}
+
 void ImageReadAhead::Work(const std::function<void()>& afterwards)
 {
     for (std::size_t next = 0;; ++next) {
@@ -32,28 +54,7 @@ void ImageReadAhead::Work(const std::function<void()>& afterwards)
             ++next;
         if (stopping_ || next == files_.size())
             break;
-        File& file = files_[next];
-        file.Now = State::Decoding;
-        const std::string path = file.Path;
-        lock.unlock();
-
-        ImageRGBA image;
-        std::string error;
-        bool decoded = false;
-        try {
-            decoded = LoadImageFile(path, MaxSide, image, error);
-        } catch (const std::exception&) {
-            decoded = false; // out of memory: the caller tries again, and reports it
-        }
-
-        lock.lock();
-        file.Now = decoded ? State::Decoded : State::Failed;
-        if (decoded) {
-            heldBytes_ += image.Pixels.size();
-            file.Image = std::move(image);
-        }
-        lock.unlock();
-        changed_.notify_all();
+        Decode(files_[next], lock);
     }
     bool stopped = false;
     {
@@ -71,7 +72,14 @@ bool ImageReadAhead::Take(const std::string& path, ImageRGBA& out)
                                    [&](const File& f) { return f.Path == path && f.Now != State::Taken; });
     if (file == files_.end())
         return false;
-    changed_.wait(lock, [&] { return file->Now != State::Decoding; });
+    // While the thread decodes this file, this one decodes the last file not yet started.
+    while (file->Now == State::Decoding) {
+        const auto last = std::find_if(files_.rbegin(), files_.rend(), [](const File& f) { return f.Now == State::Waiting; });
+        if (last != files_.rend())
+            Decode(*last, lock);
+        else
+            changed_.wait(lock);
+    }
     const bool decoded = file->Now == State::Decoded;
     if (decoded) {
         heldBytes_ -= file->Image.Pixels.size();

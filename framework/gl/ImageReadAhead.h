@@ -23,9 +23,10 @@ public:
     ImageReadAhead(const ImageReadAhead&) = delete;
     ImageReadAhead& operator=(const ImageReadAhead&) = delete;
 
-    // The picture of path, waiting for it when it is being decoded. False when path is not
-    // among the files, its decoding failed, or it had not started (it is then left to the
-    // caller); each file is handed out once.
+    // The picture of path, waiting for it when it is being decoded (and meanwhile decoding the
+    // last file not yet started, from the end of the list). False when path is not among the
+    // files, its decoding failed, or it had not started (it is then left to the caller); each
+    // file is handed out once.
     bool Take(const std::string& path, ImageRGBA& out);
 
     // Decoded pictures are held back, not read further ahead, beyond this many bytes of them.
@@ -41,6 +42,8 @@ private:
         ImageRGBA Image;
     };
     void Work(const std::function<void()>& afterwards);
+    // Decodes the file, with the lock released meanwhile.
+    void Decode(File& file, std::unique_lock<std::mutex>& lock);
 
     std::mutex mutex_;
     std::condition_variable changed_;
