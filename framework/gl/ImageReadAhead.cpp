@@ -2,6 +2,9 @@
 
 #include <SDL2/SDL_image.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 ImageReadAhead::ImageReadAhead(std::vector<std::string> paths, std::function<void()> afterwards)
@@ -47,6 +50,8 @@ void ImageReadAhead::Decode(File& file, std::unique_lock<std::mutex>& lock)
 
 void ImageReadAhead::Work(const std::function<void()>& afterwards)
 {
+    // Background work: the thread that starts the device and loads the map goes first.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), BackgroundNice);
     for (std::size_t next = 0;; ++next) {
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [&] { return stopping_ || heldBytes_ < MaxHeldBytes; });

@@ -33,6 +33,8 @@ public:
     static constexpr std::size_t MaxHeldBytes = 64u << 20;
     // The largest picture side decoded ahead: the caller checks its own driver's limit.
     static constexpr std::uint32_t MaxSide = 16384;
+    // The thread's nice value: below the loading thread.
+    static constexpr int BackgroundNice = 10;
 
 private:
     enum class State { Waiting, Decoding, Decoded, Failed, Taken };
