@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -68,4 +69,15 @@ std::string ResolveFilePath(const std::string& path)
             return wanted;
     }
     return found.string();
+}
+
+std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::string text(limit + 1, '\0');
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!file.is_open() || file.bad()) // a folder opens, but cannot be read
+        return std::nullopt;
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    return text;
 }

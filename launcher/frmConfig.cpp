@@ -4,8 +4,6 @@
 #include "framework/FilePaths.h"
 #include "game/StartSequence.h"
 
-#include <fstream>
-#include <iterator>
 
 using namespace DirectX_Framework;
 
@@ -23,9 +21,17 @@ std::string frmConfig::ConfigPath() const { return JoinPath(ThePlatform().AppPat
 void frmConfig::Form_Load()
 {
     const std::string notes = JoinPath(ThePlatform().AppPath(), "\\Notes.txt");
-    std::ifstream file(notes, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    view_.SetInfoText(file.is_open() && !file.bad() ? text : "Erk! You're missing the file:\r\n" + notes);
+    std::optional<std::string> text = ReadFileStart(notes, InfoTextLimit);
+    if (text && text->size() > InfoTextLimit) {
+        // Cut before the character that the limit would split: up to three UTF-8 continuation
+        // bytes (10xxxxxx) go with it.
+        std::size_t end = InfoTextLimit;
+        for (int i = 0; i < 3 && end > 0 && (static_cast<unsigned char>((*text)[end]) & 0xC0) == 0x80; ++i)
+            --end;
+        text->resize(end);
+        *text += "\r\n...";
+    }
+    view_.SetInfoText(text ? *text : "Erk! You're missing the file:\r\n" + notes);
     FillResModes();
 }
 

@@ -6,12 +6,14 @@
 #include <gmock/gmock.h>
 
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 using namespace DirectX_Framework;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::StartsWith;
+using namespace std::string_literals;
 
 namespace {
 
@@ -67,26 +69,34 @@ TEST_F(LauncherTest, TheSettingsFileIsReadLikeThisAndWrittenBackWhole)
 {
     const Settings fallback{640, 480, 16, 0};
     const struct {
-        const char* file; // null: no file
+        std::optional<std::string> file;
         Settings read;
         const char* selected;
     } cases[] = {
-        {nullptr, fallback, "640x480 in 16-bit"},
+        {std::nullopt, fallback, "640x480 in 16-bit"},
         {"", fallback, "640x480 in 16-bit"},
         {"640,480", fallback, "640x480 in 16-bit"},
         {"800,600,32,1\r\n", {800, 600, 32, 1}, "800x600 in 32-bit"},
         {"800,600,32,5", fallback, "640x480 in 16-bit"},
         {"800,600,32,2", {800, 600, 32, 2}, "800x600 in 32-bit"},
         {" 800\r\n600\n32 \r\n1", {800, 600, 32, 1}, "800x600 in 32-bit"},
-        {"320,200,16,0 and then,some,text", {320, 200, 16, 0}, "320x200 in 16-bit"},
+        {"320,200,16,0 and then,some,text\0\xff"s, {320, 200, 16, 0}, "320x200 in 16-bit"},
         {"800x600,32,1,0", fallback, "640x480 in 16-bit"},
+        // Numbers beyond 32 bits, negative numbers, binary bytes, and numbers too far in.
         {"800,600,32,99999999999", fallback, "640x480 in 16-bit"},
+        {"800,2147483648,32,0", fallback, "640x480 in 16-bit"},
+        {"2147483647,0000000768,32,0", {2147483647, 768, 32, 0}, ""},
+        {"-800,-600,-32,0", {-800, -600, -32, 0}, ""},
+        {"800,600,32,-1", fallback, "640x480 in 16-bit"},
+        {"800\0,600,32,1"s, fallback, "640x480 in 16-bit"},
+        {"\xff\xfe" "8\0" "0\0"s, fallback, "640x480 in 16-bit"},
+        {std::string(70000, '\n') + "800,600,32,1", fallback, "640x480 in 16-bit"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.file ? c.file : "(no file)");
+        SCOPED_TRACE(c.file ? c.file->substr(0, 40) : "(no file)");
         std::filesystem::remove(config);
         if (c.file)
-            WriteWholeFile(config, c.file);
+            WriteWholeFile(config, *c.file);
         platform.MessageBoxes.clear();
         form.FillResModes();
         const Settings& got = form.Config;
@@ -101,6 +111,34 @@ TEST_F(LauncherTest, TheSettingsFileIsReadLikeThisAndWrittenBackWhole)
         EXPECT_EQ(ReadWholeFile(config), std::to_string(got.Width) + "," + std::to_string(got.Height) + "," +
                                              std::to_string(got.Depth) + "," + std::to_string(got.Windowed) + "\r\n");
     }
+    // The fuzzer's seeds: ok-* files are read, bad-* ones refused.
+    for (const auto& seed : std::filesystem::directory_iterator(DUNMERE_FUZZ_CORPUS "/config")) {
+        SCOPED_TRACE(seed.path().filename());
+        platform.MessageBoxes.clear();
+        form.LoadConfig(seed.path());
+        EXPECT_EQ(platform.MessageBoxes.size(), seed.path().filename().string().starts_with("bad-") ? 1u : 0u);
+    }
+}
+
+TEST_F(LauncherTest, NotesTxtIsShownUpToTheLimitAndAFolderCountsAsMissing)
+{
+    const std::string notes = folder / "Notes.txt";
+    const std::string full(frmConfig::InfoTextLimit, 'a');
+    const std::string cut = full.substr(1) + "\r\n...";
+    const std::pair<std::string, std::string> cases[] = {
+        {full, full},
+        // The limit falls inside the two bytes of an e with an accent.
+        {full.substr(1) + "\xc3\xa9 and more", cut},
+    };
+    for (const auto& [file, shown] : cases) {
+        WriteWholeFile(notes, file);
+        form.Form_Load();
+        EXPECT_EQ(view.Info, shown);
+    }
+    std::filesystem::remove(notes);
+    std::filesystem::create_directory(notes);
+    form.Form_Load();
+    EXPECT_EQ(view.Info, "Erk! You're missing the file:\r\n" + notes);
 }
 
 TEST_F(LauncherTest, TheListMergesOnlyAdjacentRepeatsAndSelectsTheSavedModeOnce)

@@ -1,0 +1,71 @@
+// The settings file as the launcher reads it while it loads (LoadConfig, with a check box that
+// takes only 0, 1 and 2) and writes it when it closes (SaveConfig): any content gives either the
+// four numbers or the read-error message with the defaults, and what was taken is written back
+// as one line that reads again to the same values.
+#include "tests/fuzz/FuzzHarness.h"
+
+#include "launcher/frmConfig.h"
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+namespace {
+
+// The launcher's controls, of which LoadConfig uses only the check box.
+struct CheckBoxView final : ConfigView {
+    Window& Form() override { return window; }
+    void SetInfoText(const std::string&) override {}
+    void ClearModes() override {}
+    void AddMode(const std::string&) override {}
+    int ModeCount() const override { return 0; }
+    int SelectedMode() const override { return -1; }
+    void SelectMode(int) override {}
+    bool SetWindowedValue(int value) override
+    {
+        if (value < 0 || value > 2)
+            return false;
+        Windowed = value;
+        return true;
+    }
+    int WindowedValue() const override { return Windowed; }
+
+    ScriptedWindow window{"frmConfig", std::make_shared<std::vector<std::string>>()};
+    int Windowed = -1;
+};
+
+bool Same(const Settings& a, const Settings& b)
+{
+    return a.Width == b.Width && a.Height == b.Height && a.Depth == b.Depth && a.Windowed == b.Windowed;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    ScriptedPlatform& platform = Fuzz::StartPlatform();
+    const std::string path = Fuzz::WriteFile("CONFIG.CFG", data, size);
+    CheckBoxView view;
+    frmConfig form(view);
+    form.Config = Settings{1, 2, 3, 4}; // not the defaults: LoadConfig must set every field
+    form.LoadConfig(path);
+    const Settings got = form.Config;
+
+    const std::optional<Settings> read = ReadSettingsFile(path);
+    FUZZ_CHECK(got.Windowed >= 0 && got.Windowed <= 2 && view.Windowed == got.Windowed);
+    if (read && read->Windowed >= 0 && read->Windowed <= 2) {
+        FUZZ_CHECK(platform.MessageBoxes.empty() && Same(got, *read));
+    } else {
+        FUZZ_CHECK(platform.MessageBoxes.size() == 1 && platform.MessageBoxes[0].Text == frmConfig::ReadErrorText);
+        FUZZ_CHECK(Same(got, Settings{}));
+    }
+
+    form.SaveConfig(path);
+    const std::string line = std::to_string(got.Width) + "," + std::to_string(got.Height) + "," +
+                             std::to_string(got.Depth) + "," + std::to_string(got.Windowed) + "\r\n";
+    std::ifstream file(path, std::ios::binary);
+    FUZZ_CHECK(std::string(std::istreambuf_iterator<char>(file), {}) == line);
+    const std::optional<Settings> again = ReadSettingsFile(path);
+    FUZZ_CHECK(platform.MessageBoxes.size() <= 1 && again && Same(*again, got));
+    return 0;
+}
