@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -73,11 +76,26 @@ std::string ResolveFilePath(const std::string& path)
 
 std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit)
 {
-    std::ifstream file(path, std::ios::binary);
-    std::string text(limit + 1, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (!file.is_open() || file.bad()) // a folder opens, but cannot be read
+    // Without O_NONBLOCK a pipe in the file's place would keep the open waiting for a writer.
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (file < 0)
         return std::nullopt;
-    text.resize(static_cast<std::size_t>(file.gcount()));
+    struct stat status{};
+    std::string text(limit + 1, '\0');
+    std::size_t got = 0;
+    bool readable = ::fstat(file, &status) == 0 && S_ISREG(status.st_mode);
+    while (readable && got < text.size()) {
+        const ssize_t n = ::read(file, text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        readable = n >= 0;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(file);
+    if (!readable)
+        return std::nullopt;
+    text.resize(got);
     return text;
 }

@@ -14,5 +14,6 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 std::string ResolveFilePath(const std::string& path);
 
 // The first limit + 1 bytes of the file at path, or all of it when it is shorter (so a longer
-// file shows as one of more than limit bytes); empty when it cannot be opened or read.
+// file shows as one of more than limit bytes); empty when it cannot be opened or read, or is not
+// a plain file (a folder, a pipe or a device).
 std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit);

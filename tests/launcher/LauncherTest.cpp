@@ -8,6 +8,7 @@
 #include <csignal>
 #include <optional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace DirectX_Framework;
 using ::testing::Contains;
@@ -123,7 +124,7 @@ TEST_F(LauncherTest, TheSettingsFileIsReadLikeThisAndWrittenBackWhole)
     }
 }
 
-TEST_F(LauncherTest, NotesTxtIsShownUpToTheLimitAndAFolderCountsAsMissing)
+TEST_F(LauncherTest, NotesTxtIsShownUpToTheLimitAndAFolderOrPipeCountsAsMissing)
 {
     const std::string notes = folder / "Notes.txt";
     const std::string full(frmConfig::InfoTextLimit, 'a');
@@ -138,10 +139,14 @@ TEST_F(LauncherTest, NotesTxtIsShownUpToTheLimitAndAFolderCountsAsMissing)
         form.Form_Load();
         EXPECT_EQ(view.Info, shown);
     }
-    std::filesystem::remove(notes);
-    std::filesystem::create_directory(notes);
-    form.Form_Load();
-    EXPECT_EQ(view.Info, "Erk! You're missing the file:\r\n" + notes);
+    // A folder, and a pipe that no one writes to (whose opening must not wait for a writer).
+    for (const auto make : {+[](const char* path) { return ::mkdir(path, 0755); },
+                            +[](const char* path) { return ::mkfifo(path, 0644); }}) {
+        std::filesystem::remove(notes);
+        ASSERT_EQ(make(notes.c_str()), 0);
+        form.Form_Load();
+        EXPECT_EQ(view.Info, "Erk! You're missing the file:\r\n" + notes);
+    }
 }
 
 TEST_F(LauncherTest, TheListMergesOnlyAdjacentRepeatsAndSelectsTheSavedModeOnce)
