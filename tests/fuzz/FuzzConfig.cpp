@@ -4,35 +4,12 @@
 // as one line that reads again to the same values.
 #include "tests/fuzz/FuzzHarness.h"
 
-#include "launcher/frmConfig.h"
+#include "tests/launcher/FakeConfigView.h"
 
 #include <fstream>
 #include <iterator>
-#include <memory>
 
 namespace {
-
-// The launcher's controls, of which LoadConfig uses only the check box.
-struct CheckBoxView final : ConfigView {
-    Window& Form() override { return window; }
-    void SetInfoText(const std::string&) override {}
-    void ClearModes() override {}
-    void AddMode(const std::string&) override {}
-    int ModeCount() const override { return 0; }
-    int SelectedMode() const override { return -1; }
-    void SelectMode(int) override {}
-    bool SetWindowedValue(int value) override
-    {
-        if (value < 0 || value > 2)
-            return false;
-        Windowed = value;
-        return true;
-    }
-    int WindowedValue() const override { return Windowed; }
-
-    ScriptedWindow window{"frmConfig", std::make_shared<std::vector<std::string>>()};
-    int Windowed = -1;
-};
 
 bool Same(const Settings& a, const Settings& b)
 {
@@ -45,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     ScriptedPlatform& platform = Fuzz::StartPlatform();
     const std::string path = Fuzz::WriteFile("CONFIG.CFG", data, size);
-    CheckBoxView view;
+    FakeConfigView view(std::make_shared<std::vector<std::string>>());
+    view.Windowed = -1;
     frmConfig form(view);
     form.Config = Settings{1, 2, 3, 4}; // not the defaults: LoadConfig must set every field
     form.LoadConfig(path);

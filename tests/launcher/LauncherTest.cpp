@@ -1,6 +1,6 @@
 // The launcher's logic on the scripted adapter, with a view that only holds the controls' state.
 #include "game/frmMain.h"
-#include "launcher/frmConfig.h"
+#include "tests/launcher/FakeConfigView.h"
 #include "tests/support/FrameworkFixture.h"
 
 #include <gmock/gmock.h>
@@ -18,31 +18,6 @@ using namespace std::string_literals;
 
 namespace {
 
-struct FakeView final : ConfigView {
-    explicit FakeView(std::shared_ptr<Journal> journal) : window("frmConfig", std::move(journal)) {}
-    Window& Form() override { return window; }
-    void SetInfoText(const std::string& text) override { Info = text; }
-    void ClearModes() override { Modes.clear(), Selected = -1; }
-    void AddMode(const std::string& text) override { Modes.push_back(text); }
-    int ModeCount() const override { return static_cast<int>(Modes.size()); }
-    int SelectedMode() const override { return Selected; }
-    void SelectMode(int index) override { Selected = index, Events.cmbResModes_Click(); }
-    bool SetWindowedValue(int value) override
-    {
-        const bool taken = value >= 0 && value <= 2;
-        if (taken)
-            Windowed = value, Events.chkWindowed_Click();
-        return taken;
-    }
-    int WindowedValue() const override { return Windowed; }
-    std::string SelectedText() const { return Selected < 0 ? "" : Modes.at(std::size_t(Selected)); }
-
-    ScriptedWindow window;
-    std::string Info;
-    std::vector<std::string> Modes;
-    int Selected = -1, Windowed = 0;
-};
-
 class LauncherTest : public FrameworkTest {
 protected:
     void SetUp() override
@@ -59,7 +34,7 @@ protected:
         FrameworkTest::TearDown();
     }
 
-    FakeView view{journal};
+    FakeConfigView view{journal};
     frmConfig form{view};
     std::string config = folder / "CONFIG.CFG";
 };
@@ -83,14 +58,11 @@ TEST_F(LauncherTest, TheSettingsFileIsReadLikeThisAndWrittenBackWhole)
         {" 800\r\n600\n32 \r\n1", {800, 600, 32, 1}, "800x600 in 32-bit"},
         {"320,200,16,0 and then,some,text\0\xff"s, {320, 200, 16, 0}, "320x200 in 16-bit"},
         {"800x600,32,1,0", fallback, "640x480 in 16-bit"},
-        // Numbers beyond 32 bits, negative numbers, binary bytes, and numbers too far in.
+        // Extreme and negative numbers are taken (and no mode matches them), numbers too far in
+        // are not; the fuzzer's seeds below hold more refused ones.
         {"800,600,32,99999999999", fallback, "640x480 in 16-bit"},
-        {"800,2147483648,32,0", fallback, "640x480 in 16-bit"},
         {"2147483647,0000000768,32,0", {2147483647, 768, 32, 0}, ""},
         {"-800,-600,-32,0", {-800, -600, -32, 0}, ""},
-        {"800,600,32,-1", fallback, "640x480 in 16-bit"},
-        {"800\0,600,32,1"s, fallback, "640x480 in 16-bit"},
-        {"\xff\xfe" "8\0" "0\0"s, fallback, "640x480 in 16-bit"},
         {std::string(70000, '\n') + "800,600,32,1", fallback, "640x480 in 16-bit"},
     };
     for (const auto& c : cases) {
@@ -112,7 +84,7 @@ TEST_F(LauncherTest, TheSettingsFileIsReadLikeThisAndWrittenBackWhole)
         EXPECT_EQ(ReadWholeFile(config), std::to_string(got.Width) + "," + std::to_string(got.Height) + "," +
                                              std::to_string(got.Depth) + "," + std::to_string(got.Windowed) + "\r\n");
     }
-    // The fuzzer's seeds: ok-* files are read, bad-* ones refused.
+    // The fuzzer's seeds: ok-* files are read, bad-* ones (beyond 32 bits, binary bytes, ...) refused.
     for (const auto& seed : std::filesystem::directory_iterator(DUNMERE_FUZZ_CORPUS "/config")) {
         const std::string name = seed.path().filename();
         if (!name.starts_with("ok-") && !name.starts_with("bad-"))
@@ -161,7 +133,6 @@ TEST_F(LauncherTest, TheListMergesOnlyAdjacentRepeatsAndSelectsTheSavedModeOnce)
     EXPECT_THAT(Log(), Contains("Screenmode changed to 800x600x32"));
     EXPECT_EQ(DirectX8, nullptr); // the root object goes, the adapter stays
     EXPECT_NE(D3D, nullptr);
-    EXPECT_THAT(Log(), Contains(StartsWith("Enumerating display modes")));
 
     // Format 24 reads as 16-bit, but a saved depth of 16 looks only for format 23.
     WriteWholeFile(config, "1024,768,16,0");
