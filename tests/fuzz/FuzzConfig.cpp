@@ -1,13 +1,10 @@
 // The settings file as the launcher reads it while it loads (LoadConfig, with a check box that
 // takes only 0, 1 and 2) and writes it when it closes (SaveConfig): any content gives either the
 // four numbers or the read-error message with the defaults, and what was taken is written back
-// as one line that reads again to the same values.
+// and reads again to the same values.
 #include "tests/fuzz/FuzzHarness.h"
 
 #include "tests/launcher/FakeConfigView.h"
-
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -38,12 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(Same(got, Settings{}));
     }
 
+    const std::size_t boxes = platform.MessageBoxes.size();
     form.SaveConfig(path);
-    const std::string line = std::to_string(got.Width) + "," + std::to_string(got.Height) + "," +
-                             std::to_string(got.Depth) + "," + std::to_string(got.Windowed) + "\r\n";
-    std::ifstream file(path, std::ios::binary);
-    FUZZ_CHECK(std::string(std::istreambuf_iterator<char>(file), {}) == line);
     const std::optional<Settings> again = ReadSettingsFile(path);
-    FUZZ_CHECK(platform.MessageBoxes.size() <= 1 && again && Same(*again, got));
+    FUZZ_CHECK(platform.MessageBoxes.size() == boxes && again && Same(*again, got));
     return 0;
 }
