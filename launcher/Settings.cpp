@@ -96,8 +96,11 @@ bool WriteSettingsFile(const std::string& path, const Settings& settings)
     const std::string temporary = path + "." + std::to_string(::getpid()) + ".tmp";
     const int file = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (file < 0) {
-        // A folder that takes no new file may still hold a settings file this user may write
-        // (a shared installation with a file of its user's own): that one is rewritten in place.
+        // A folder that this user may not add files to may still hold a settings file of the
+        // user's own (a shared installation): that one is rewritten in place. Any other failure
+        // (a full disk) leaves the file alone.
+        if (errno != EACCES && errno != EPERM)
+            return false;
         const int existing = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
         return existing >= 0 && WriteAndClose(existing, line);
     }

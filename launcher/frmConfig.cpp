@@ -4,7 +4,6 @@
 #include "framework/FilePaths.h"
 #include "game/StartSequence.h"
 
-
 using namespace DirectX_Framework;
 
 frmConfig::frmConfig(ConfigView& view) : view_(view)
