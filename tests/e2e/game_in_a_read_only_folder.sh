@@ -13,6 +13,7 @@ if [ "$(id -u)" -eq 0 ]; then
         install -m 644 "$XAUTHORITY" "$work/Xauthority"
         export XAUTHORITY="$work/Xauthority"
     fi
+    "${run_as[@]}" true || fail "this machine does not let root run a program as the user nobody"
     "${run_as[@]}" xwininfo -root >/dev/null || fail "the user nobody cannot reach the X display"
 fi
 printf '800\n600\n32\n0\n' >"$work/game/CONFIG.CFG"
