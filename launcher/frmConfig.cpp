@@ -4,6 +4,8 @@
 #include "framework/FilePaths.h"
 #include "game/StartSequence.h"
 
+#include <string_view>
+
 using namespace DirectX_Framework;
 
 frmConfig::frmConfig(ConfigView& view) : view_(view)
@@ -22,13 +24,18 @@ void frmConfig::Form_Load()
     const std::string notes = JoinPath(ThePlatform().AppPath(), "\\Notes.txt");
     std::optional<std::string> text = ReadFileStart(notes, InfoTextLimit);
     if (text && text->size() > InfoTextLimit) {
-        // Cut before the character that the limit would split: up to three UTF-8 continuation
-        // bytes (10xxxxxx) go with it.
+        // Cut before the character that the limit would split, and add a last line "..." in the
+        // file's own encoding. UTF-16 (a file with its byte-order mark) is cut at a whole 16-bit
+        // unit, as the limit is even; in UTF-8 up to three continuation bytes (10xxxxxx) go with
+        // the character they belong to.
+        const bool littleEndian = text->starts_with("\xff\xfe"), bigEndian = text->starts_with("\xfe\xff");
         std::size_t end = InfoTextLimit;
-        for (int i = 0; i < 3 && end > 0 && (static_cast<unsigned char>((*text)[end]) & 0xC0) == 0x80; ++i)
-            --end;
+        if (!littleEndian && !bigEndian)
+            for (int i = 0; i < 3 && end > 0 && (static_cast<unsigned char>((*text)[end]) & 0xC0) == 0x80; ++i)
+                --end;
         text->resize(end);
-        *text += "\r\n...";
+        for (const char c : std::string_view("\r\n..."))
+            *text += littleEndian ? std::string{c, '\0'} : bigEndian ? std::string{'\0', c} : std::string{c};
     }
     view_.SetInfoText(text ? *text : "Erk! You're missing the file:\r\n" + notes);
     FillResModes();

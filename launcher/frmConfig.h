@@ -52,7 +52,7 @@ public:
 
     // The information text from Notes.txt, then the mode list and the saved choice. Of a longer
     // Notes.txt the label gets the first InfoTextLimit bytes (never a character cut in two) and
-    // a last line "...".
+    // a last line "..." (in UTF-16 for a file in UTF-16).
     void Form_Load();
     // Lists the adapter's modes (refresh-rate repeats merged), reads the settings file and
     // selects the saved mode.
@@ -79,7 +79,7 @@ public:
     std::vector<std::int32_t> ModeListPosition;
 
     // Far more than the label can show (a few hundred characters), and little enough to lay out
-    // at once.
+    // at once. Even, so that it never splits a 16-bit unit of UTF-16.
     static constexpr std::size_t InfoTextLimit = 16 * 1024;
 
     static constexpr const char* ConfigTitle = "No Configuration File";

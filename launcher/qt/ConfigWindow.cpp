@@ -30,15 +30,18 @@ protected:
 // Positions in the window's design unit, twips, of which 15 make a pixel.
 QRect Twips(int left, int top, int width, int height) { return {left / 15, top / 15, width / 15, height / 15}; }
 
-// Notes.txt holds whatever the user's editor saved. Valid UTF-8 is read as UTF-8 (a byte-order
-// mark dropped). Anything else is most likely an 8-bit file in Windows-1252, the code page of
+// Notes.txt holds whatever the user's editor saved. A file with a UTF-16 byte-order mark is read
+// as UTF-16, valid UTF-8 as UTF-8 (a byte-order mark dropped). Anything else is most likely an 8-bit file in Windows-1252, the code page of
 // most such text, in which every byte is a character: accented letters and typographic quotes
 // stay readable, where replacement characters would blank out each one of them. Its five
 // unassigned bytes become replacement characters.
 QString DecodeNotes(const std::string& bytes)
 {
+    const QByteArrayView data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (bytes.starts_with("\xff\xfe") || bytes.starts_with("\xfe\xff"))
+        return QStringDecoder(QStringConverter::Utf16, QStringConverter::Flag::Stateless).decode(data);
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    QString text = utf8.decode(data);
     if (!utf8.hasError())
         return text;
     static constexpr char16_t Windows1252From80[32] = {

@@ -13,6 +13,7 @@
 
 using ::testing::ElementsAre;
 using namespace Qt::Literals::StringLiterals;
+using namespace std::string_literals;
 
 namespace {
 
@@ -58,6 +59,7 @@ TEST_F(ConfigWindowTest, TheControlsStandAtTheirPlacesAndTheKeyboardWorksTheLaun
     const std::pair<std::string, QString> texts[] = {
         {"\xef\xbb\xbf<b>Caf\xc3\xa9</b>", u"<b>Café</b>"_s},
         {"\x80\x81\xff \xc3", u"€\uFFFDÿ Ã"_s},
+        {"\xff\xfe" "C\0\xe9\0\r\0\n\0"s, u"Cé\n"_s},
     };
     for (const auto& [bytes, shown] : texts) {
         window.SetInfoText(bytes);

@@ -98,11 +98,15 @@ TEST_F(LauncherTest, NotesTxtIsShownUpToTheLimitAndAPipeCountsAsMissing)
 {
     const std::string notes = folder / "Notes.txt", text(frmConfig::InfoTextLimit - 1, 'a');
     // Up to the limit it is whole; where the limit falls inside the two bytes of an accented e,
-    // it is cut before them.
-    for (const std::string& end : {"b"s, "\xc3\xa9 and more"s}) {
-        WriteWholeFile(notes, text + end);
+    // it is cut before them; UTF-16 gets its last line in UTF-16.
+    const std::string utf16 = "\xff\xfe" + text.substr(1);
+    const std::pair<std::string, std::string> cases[] = {{text + "b", text + "b"},
+                                                         {text + "\xc3\xa9 and more", text + "\r\n..."},
+                                                         {utf16 + "a\0b\0", utf16 + "\r\0\n\0.\0.\0.\0"s}};
+    for (const auto& [file, shown] : cases) {
+        WriteWholeFile(notes, file);
         form.Form_Load();
-        EXPECT_EQ(view.Info, end == "b" ? text + end : text + "\r\n...");
+        EXPECT_EQ(view.Info, shown);
     }
     // A pipe that no one writes to: opening it must not wait for a writer.
     std::filesystem::remove(notes);
