@@ -148,6 +148,14 @@ public:
     // Writes a picture to a PNG file.
     virtual HRESULT SaveImageToPng(const std::string& path, const ImageARGB& image) = 0;
 
+    // Starts reading texture and model files that CreateTextureFromFile and LoadMeshFromX will be
+    // asked for (with these paths), in the background, so that those calls find the work done
+    // or under way. Changes nothing else: each of them still fails, and says why, as without.
+    virtual void ReadAhead(const std::vector<std::string>& /*texturePaths*/,
+                           const std::vector<std::string>& /*modelPaths*/)
+    {
+    }
+
     // Material i and texture name i of a material list (D3DERR_INVALIDCALL beyond its end).
     HRESULT BufferGetMaterial(const D3DXMaterialBuffer& buffer, DWORD index, D3DMATERIAL8& out) const;
     HRESULT BufferGetTextureName(const D3DXMaterialBuffer& buffer, DWORD index, std::string& out) const;

@@ -24,9 +24,11 @@ void RunGame(const GameMode& mode, const std::function<void()>& afterStart)
     }
     if (afterStart)
         afterStart();
+    // The files are decoded and parsed on the other processor while this one starts the device.
+    const std::string mapPath = JoinPath(ThePlatform().AppPath(), "\\e1m1-double.dnmap");
+    mdlRender::ReadAhead(mapPath);
     CreateGraphicsDevice(&window);
 
-    const std::string mapPath = JoinPath(ThePlatform().AppPath(), "\\e1m1-double.dnmap");
     try {
         mdlMap::LoadMap(mapPath);
     } catch (const MapFileError& error) {

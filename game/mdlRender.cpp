@@ -10,6 +10,8 @@
 #include "world/Player.h"
 #include "world/mdlEntities.h"
 #include "world/mdlFloors.h"
+#include "world/mdlMap.h"
+#include "world/mdlTextures.h"
 #include "world/mdlWalls.h"
 
 #include <charconv>
@@ -146,13 +148,17 @@ void ApplyMouseLook(std::int32_t deltaX, std::int32_t deltaY)
 
 namespace {
 
+constexpr const char* EntityModelFile = "entitycube.x";
+
+std::string ModelFolder() { return JoinPath(ThePlatform().AppPath(), "\\models"); }
+
 void LoadEntityModel()
 {
-    const std::string modelFolder = JoinPath(ThePlatform().AppPath(), "\\models");
+    const std::string modelFolder = ModelFolder();
     try {
-        LoadModel(EntityModel, modelFolder, "entitycube.x");
+        LoadModel(EntityModel, modelFolder, EntityModelFile);
     } catch (const GraphicsError&) {
-        const std::string path = JoinPath(modelFolder, "entitycube.x");
+        const std::string path = JoinPath(modelFolder, EntityModelFile);
         FailAndQuit("Error loading model " + path + " - Quitting.", "Error loading model",
                     "The model file " + path + " could not be loaded. Please reinstall the game.");
     }
@@ -187,6 +193,16 @@ void PrepareRendering()
     SetAmbientLight(100, 100, 100);
     for (const DWORD filter : {D3DTSS_MAGFILTER, D3DTSS_MINFILTER, D3DTSS_MIPFILTER})
         ThrowIfFailed(device.SetTextureStageState(0, filter, D3DTEXF_LINEAR), "SetTextureStageState");
+}
+
+void ReadAhead(const std::string& mapPath)
+{
+    if (!D3DX)
+        return;
+    std::vector<std::string> textures;
+    for (const std::string& name : mdlMap::TextureFiles(mapPath))
+        textures.push_back(ResolveFilePath(mdlTextures::TexturePath(name)));
+    D3DX->ReadAhead(textures, {ResolveFilePath(JoinPath(ModelFolder(), EntityModelFile))});
 }
 
 void SetUpScene()

@@ -69,6 +69,10 @@ void ApplyMouseLook(std::int32_t deltaX, std::int32_t deltaY);
 // lights, ambient light and texture filters.
 void PrepareRendering();
 
+// Starts reading the map's textures and the entity model in the background, for the loading
+// that follows (see ID3DX8::ReadAhead): the map's file at mapPath names the textures.
+void ReadAhead(const std::string& mapPath);
+
 // What the loop sets up before its first frame: the entity model, the player at the spawn, and
 // the render state of PrepareRendering. A model that cannot be loaded ends the program.
 void SetUpScene();

@@ -57,7 +57,8 @@ void PrintReport(const Report& report, std::ostream& out)
         << Fixed(report.SceneMs, 1) << " ms, first frame "
         << Fixed(report.StartUpMs - report.DeviceMs - report.MapMs - report.SceneMs, 1) << " ms; of these, textures "
         << Fixed(report.TexturesMs, 1) << " ms and the model " << Fixed(report.ModelMs, 1) << " ms; processor time "
-        << Fixed(report.StartUpProcessorMs, 1) << " ms\n";
+        << Fixed(report.StartUpProcessorMs, 1) << " ms (the loading thread's " << Fixed(report.StartUpThreadProcessorMs, 1)
+        << " ms)\n";
     out << "route: " << report.RouteFrames << " frames a lap, one game tick a frame\n";
     out << "picture: the reference's first frame differs from the game's by at most " << report.LargestDifference
         << " in a colour channel (mean " << Fixed(report.MeanDifference, 4) << ", " << report.DifferingPixels

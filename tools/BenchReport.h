@@ -48,6 +48,7 @@ struct Report {
     double MapMs = 0;
     double SceneMs = 0; // the model, the spawn and the render state
     double StartUpProcessorMs = 0; // processor time of all threads and the model's reader
+    double StartUpThreadProcessorMs = 0; // of the thread that starts the game (the others help it)
     double TexturesMs = 0;
     double ModelMs = 0;
     std::size_t RouteFrames = 0;

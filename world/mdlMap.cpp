@@ -36,6 +36,23 @@ const char* KeywordOf(EntryKind kind)
 
 namespace {
 
+// The fields that follow each kind's keyword.
+const std::vector<FieldKind>& FieldsOf(EntryKind kind)
+{
+    using FK = FieldKind;
+    static const std::vector<FieldKind> wall(11, FK::Number);
+    static const std::vector<FieldKind> floor(14, FK::Number);
+    static const std::vector<FieldKind> texture{FK::Number, FK::Text};
+    static const std::vector<FieldKind> entity{FK::Text, FK::Number, FK::Number, FK::Number};
+    switch (kind) {
+    case EntryKind::Wall: return wall;
+    case EntryKind::Floor: return floor;
+    case EntryKind::Texture: return texture;
+    case EntryKind::Entity: return entity;
+    }
+    return wall;
+}
+
 // The texture number of the closing wall and floor that end the reading.
 constexpr std::int32_t ClosingTexture = -1;
 
@@ -72,6 +89,26 @@ public:
     // The keyword of the entry being read.
     const MapField& Entry() const { return entry_; }
 
+    // Reads the entries' fields only, adding the file names of the TEXTURE entries to names,
+    // until the file ends or a field cannot be read (which throws). Stores and logs nothing.
+    void CollectTextureFiles(std::vector<std::string>& names)
+    {
+        for (;;) {
+            entry_ = fields_.Read(FieldKind::Text);
+            const std::string upper = mdlEntities::UpperCase(entry_.Text);
+            for (const EntryKind kind : {EntryKind::Wall, EntryKind::Floor, EntryKind::Texture, EntryKind::Entity}) {
+                if (upper != KeywordOf(kind))
+                    continue;
+                f_.clear();
+                for (const FieldKind fieldKind : FieldsOf(kind))
+                    f_.push_back(fields_.Read(fieldKind));
+                if (kind == EntryKind::Texture && !f_[0].TooLong && !f_[1].TooLong)
+                    names.push_back(f_[1].Text);
+                break;
+            }
+        }
+    }
+
 private:
     void Stray()
     {
@@ -81,8 +118,9 @@ private:
 
     // Reads the fields of an entry in one go into f_; the file ending inside it drops it whole.
     // False when one of them is too long to keep: the entry is then ignored, and reading goes on.
-    bool ReadFields(EntryKind kind, std::initializer_list<FieldKind> kinds)
+    bool ReadFields(EntryKind kind)
     {
+        const std::vector<FieldKind>& kinds = FieldsOf(kind);
         f_.clear();
         for (const FieldKind fieldKind : kinds) {
             try {
@@ -139,9 +177,7 @@ private:
 
     void ReadWall()
     {
-        using FK = FieldKind;
-        if (!ReadFields(EntryKind::Wall, {FK::Number, FK::Number, FK::Number, FK::Number, FK::Number, FK::Number,
-                                          FK::Number, FK::Number, FK::Number, FK::Number, FK::Number}))
+        if (!ReadFields(EntryKind::Wall))
             return;
         float v[11];
         std::int32_t texture = 0;
@@ -171,10 +207,7 @@ private:
 
     void ReadFloor()
     {
-        using FK = FieldKind;
-        if (!ReadFields(EntryKind::Floor, {FK::Number, FK::Number, FK::Number, FK::Number, FK::Number, FK::Number,
-                                           FK::Number, FK::Number, FK::Number, FK::Number, FK::Number, FK::Number,
-                                           FK::Number, FK::Number}))
+        if (!ReadFields(EntryKind::Floor))
             return;
         float v[14];
         std::int32_t texture = 0;
@@ -202,7 +235,7 @@ private:
 
     void ReadTexture()
     {
-        if (!ReadFields(EntryKind::Texture, {FieldKind::Number, FieldKind::Text}))
+        if (!ReadFields(EntryKind::Texture))
             return;
         const std::int16_t number = Whole(0, MapInteger16);
         mdlTextures::LoadTexture(number, f_[1].Text);
@@ -211,7 +244,7 @@ private:
 
     void ReadEntity()
     {
-        if (!ReadFields(EntryKind::Entity, {FieldKind::Text, FieldKind::Number, FieldKind::Number, FieldKind::Number}))
+        if (!ReadFields(EntryKind::Entity))
             return;
         const float x = Number(1);
         const float y = Number(2);
@@ -228,6 +261,21 @@ private:
 };
 
 } // namespace
+
+std::vector<std::string> TextureFiles(const std::string& path)
+{
+    std::vector<std::string> names;
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return names;
+    MapReading reading(file, nullptr);
+    try {
+        reading.CollectTextureFiles(names);
+    } catch (...) {
+        // The end of the file, or a field that stops the reading here as it stops LoadMap.
+    }
+    return names;
+}
 
 void LoadMap(const std::string& path, MapObserver* observer)
 {

@@ -48,4 +48,9 @@ public:
 // ends the program through the shutdown, as the texture loading does everywhere.
 void LoadMap(const std::string& path, MapObserver* observer = nullptr);
 
+// The file names of the map's TEXTURE entries, in their order, as far as its fields can be read
+// (none when the file cannot be opened). Reads nothing into the stores and logs nothing: it
+// tells which textures LoadMap will load, so that they can be read ahead.
+std::vector<std::string> TextureFiles(const std::string& path);
+
 } // namespace mdlMap

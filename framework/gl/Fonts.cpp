@@ -61,3 +61,5 @@ bool ResolveFontFile(const std::string& face, FontFile& out)
     FcPatternDestroy(match);
     return found;
 }
+
+void PrepareFontLookup() { FcInit(); }

@@ -49,5 +49,9 @@ struct FontFile {
 // The installed font file closest to the face name; false when fontconfig knows none at all.
 bool ResolveFontFile(const std::string& face, FontFile& out);
 
+// Loads the font configuration and the list of installed fonts that ResolveFontFile looks in
+// (otherwise its first call does), on any thread.
+void PrepareFontLookup();
+
 // Typographic points to pixels happen at this resolution, as on a usual desktop.
 inline constexpr unsigned FontDotsPerInch = 96;

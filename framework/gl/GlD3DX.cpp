@@ -3,12 +3,14 @@
 #include "framework/gl/Fonts.h"
 #include "framework/gl/GlDevice.h"
 #include "framework/gl/ImageFiles.h"
+#include "framework/gl/ImageReadAhead.h"
 #include "framework/gl/XMeshFiles.h"
 
 #include <SDL2/SDL_image.h>
 
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <tuple>
 
 namespace {
@@ -47,7 +49,17 @@ public:
             return D3DERR_INVALIDCALL;
         XMesh loaded;
         std::string error;
-        if (!LoadXMeshFile(path, loaded, error)) {
+        const auto ahead = meshes_.find(path);
+        bool read = false;
+        if (ahead != meshes_.end()) {
+            // Its child process has been parsing since ReadAhead.
+            std::unique_ptr<XMeshReading> reading = std::move(ahead->second);
+            meshes_.erase(ahead);
+            read = FinishXMeshFile(*reading, loaded, error);
+        } else {
+            read = LoadXMeshFile(path, loaded, error);
+        }
+        if (!read) {
             Report(path, error);
             return D3DXERR_INVALIDDATA;
         }
@@ -68,7 +80,9 @@ public:
             return D3DERR_INVALIDCALL;
         ImageRGBA image;
         std::string error;
-        if (!LoadImageFile(path, gl->MaxTextureSize(), image, error)) {
+        const bool readAhead = images_ && images_->Take(path, image) && image.Width <= gl->MaxTextureSize() &&
+                               image.Height <= gl->MaxTextureSize();
+        if (!readAhead && !LoadImageFile(path, gl->MaxTextureSize(), image, error)) {
             Report(path, error);
             return D3DXERR_INVALIDDATA;
         }
@@ -133,7 +147,25 @@ public:
         return D3D_OK;
     }
 
+    void ReadAhead(const std::vector<std::string>& texturePaths, const std::vector<std::string>& modelPaths) override
+    {
+        // The models' child processes first, before the decoding thread starts.
+        for (const std::string& path : modelPaths) {
+            if (meshes_.count(path) != 0)
+                continue;
+            auto reading = std::make_unique<XMeshReading>();
+            std::string error; // LoadMeshFromX reads the file again and reports it
+            if (StartXMeshFile(path, *reading, error))
+                meshes_.emplace(path, std::move(reading));
+        }
+        // Then the textures, and the font list the first text needs.
+        images_.reset();
+        images_ = std::make_unique<ImageReadAhead>(texturePaths, [] { PrepareFontLookup(); });
+    }
+
 private:
+    std::map<std::string, std::unique_ptr<XMeshReading>> meshes_;
+    std::unique_ptr<ImageReadAhead> images_;
     std::shared_ptr<TtfLibrary> library_;
     std::map<std::string, FontFile> files_;
     std::map<std::tuple<std::string, long, int>, std::shared_ptr<TtfFace>> faces_;

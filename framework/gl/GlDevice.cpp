@@ -46,6 +46,22 @@ void ColourOf(D3DCOLOR colour, float out[4])
     out[3] = static_cast<float>((colour >> 24) & 0xFF) / 255.0f;
 }
 
+// The average of four RGBA texels, channel by channel, rounded: the channels are spread into
+// the 16-bit lanes of a 64-bit number (the two even bytes in the low half, the two odd ones in
+// the high half), summed there without carries between them, and gathered again.
+std::uint32_t Average4(const std::uint8_t* a, const std::uint8_t* b, const std::uint8_t* c, const std::uint8_t* d)
+{
+    constexpr std::uint64_t Lanes = 0x00FF00FF00FF00FFull;
+    const auto spread = [](const std::uint8_t* texel) {
+        std::uint32_t p = 0;
+        std::memcpy(&p, texel, 4);
+        return (std::uint64_t{p} & 0x00FF00FFu) | (std::uint64_t{(p >> 8) & 0x00FF00FFu} << 32);
+    };
+    const std::uint64_t sum = spread(a) + spread(b) + spread(c) + spread(d) + 0x0002000200020002ull;
+    const std::uint64_t mean = (sum >> 2) & Lanes;
+    return static_cast<std::uint32_t>(mean & 0x00FF00FFu) | static_cast<std::uint32_t>(mean >> 32) << 8;
+}
+
 UINT MipLevels(UINT width, UINT height)
 {
     UINT levels = 1;
@@ -704,18 +720,16 @@ HRESULT GlDevice::CreateTexture(const void* rgba, UINT width, UINT height, UINT 
         const UINT nextW = std::max(1u, w / 2);
         const UINT nextH = std::max(1u, h / 2);
         below.resize(static_cast<std::size_t>(nextW) * nextH * 4);
+        // A side of 1 pairs each texel with itself.
+        const std::size_t nextColumn = w > 1 ? 4 : 0;
+        const std::size_t nextRow = h > 1 ? sourcePitch : 0;
         for (UINT y = 0; y < nextH; ++y) {
-            const std::uint8_t* row0 = source + static_cast<std::size_t>(std::min(2 * y, h - 1)) * sourcePitch;
-            const std::uint8_t* row1 = source + static_cast<std::size_t>(std::min(2 * y + 1, h - 1)) * sourcePitch;
+            const std::uint8_t* row0 = source + static_cast<std::size_t>(2 * y) * sourcePitch;
+            const std::uint8_t* row1 = row0 + nextRow;
             std::uint8_t* texel = below.data() + static_cast<std::size_t>(y) * nextW * 4;
-            for (UINT x = 0; x < nextW; ++x) {
-                const std::size_t x0 = static_cast<std::size_t>(std::min(2 * x, w - 1)) * 4;
-                const std::size_t x1 = static_cast<std::size_t>(std::min(2 * x + 1, w - 1)) * 4;
-                for (int c = 0; c < 4; ++c)
-                    texel[x * 4 + static_cast<UINT>(c)] = static_cast<std::uint8_t>(
-                        (row0[x0 + static_cast<std::size_t>(c)] + row0[x1 + static_cast<std::size_t>(c)] +
-                         row1[x0 + static_cast<std::size_t>(c)] + row1[x1 + static_cast<std::size_t>(c)] + 2) /
-                        4);
+            for (std::size_t x0 = 0; x0 < static_cast<std::size_t>(nextW) * 8; x0 += 8, texel += 4) {
+                const std::uint32_t mean = Average4(row0 + x0, row0 + x0 + nextColumn, row1 + x0, row1 + x0 + nextColumn);
+                std::memcpy(texel, &mean, 4);
             }
         }
         glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, static_cast<GLsizei>(nextW),

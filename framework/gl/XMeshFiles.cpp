@@ -21,6 +21,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <utility>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define DUNMERE_ADDRESS_SANITIZER 1
@@ -378,7 +379,7 @@ bool DecodeXMesh(const std::vector<std::uint8_t>& data, XMesh& out)
     return true;
 }
 
-bool LoadXMeshFile(const std::string& path, XMesh& out, std::string& error)
+bool StartXMeshFile(const std::string& path, XMeshReading& reading, std::string& error)
 {
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) {
@@ -418,9 +419,22 @@ bool LoadXMeshFile(const std::string& path, XMesh& out, std::string& error)
         RunParser(channel[1], bytes);
     }
     close(channel[1]);
+    reading.Child = child;
+    reading.Channel = channel[0];
+    return true;
+}
 
+bool FinishXMeshFile(XMeshReading& reading, XMesh& out, std::string& error)
+{
+    const pid_t child = std::exchange(reading.Child, -1);
+    const int channel = std::exchange(reading.Channel, -1);
+    if (child <= 0 || channel < 0) {
+        error = "the model reader was not started";
+        return false;
+    }
     std::vector<std::uint8_t> reply;
     bool timedOut = false;
+    // Counted from here: the reader may have been started long before its answer is wanted.
     const auto deadline = std::chrono::steady_clock::now() + ParserTimeLimit;
     std::uint8_t chunk[65536];
     while (true) {
@@ -429,7 +443,7 @@ bool LoadXMeshFile(const std::string& path, XMesh& out, std::string& error)
             timedOut = true;
             break;
         }
-        pollfd waiting{channel[0], POLLIN, 0};
+        pollfd waiting{channel, POLLIN, 0};
         const int ready = poll(&waiting, 1, static_cast<int>(left.count()));
         if (ready < 0 && errno == EINTR)
             continue;
@@ -437,14 +451,14 @@ bool LoadXMeshFile(const std::string& path, XMesh& out, std::string& error)
             timedOut = ready == 0;
             break;
         }
-        const ssize_t got = read(channel[0], chunk, sizeof chunk);
+        const ssize_t got = read(channel, chunk, sizeof chunk);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
             break;
         PutBytes(reply, chunk, static_cast<std::size_t>(got));
     }
-    close(channel[0]);
+    close(channel);
     if (timedOut)
         kill(child, SIGKILL);
     int status = 0;
@@ -470,4 +484,20 @@ bool LoadXMeshFile(const std::string& path, XMesh& out, std::string& error)
         return false;
     }
     return true;
+}
+
+XMeshReading::~XMeshReading()
+{
+    if (Child <= 0)
+        return;
+    close(Channel);
+    kill(Child, SIGKILL);
+    while (waitpid(Child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+}
+
+bool LoadXMeshFile(const std::string& path, XMesh& out, std::string& error)
+{
+    XMeshReading reading;
+    return StartXMeshFile(path, reading, error) && FinishXMeshFile(reading, out, error);
 }

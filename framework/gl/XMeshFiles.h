@@ -33,6 +33,21 @@ struct XMesh {
 // read or is not a valid .x mesh.
 bool LoadXMeshFile(const std::string& path, XMesh& out, std::string& error);
 
+// LoadXMeshFile in two steps, so that the child process parses while this one does other work:
+// Start reads the file and starts the child (false with a reason when either fails), Finish
+// waits for the child's answer (false with a reason as LoadXMeshFile). A reading never finished
+// ends its child when it goes.
+struct XMeshReading {
+    XMeshReading() = default;
+    XMeshReading(const XMeshReading&) = delete;
+    XMeshReading& operator=(const XMeshReading&) = delete;
+    ~XMeshReading();
+    int Child = -1; // the child process, -1 when none runs
+    int Channel = -1; // the pipe its answer comes through
+};
+bool StartXMeshFile(const std::string& path, XMeshReading& reading, std::string& error);
+bool FinishXMeshFile(XMeshReading& reading, XMesh& out, std::string& error);
+
 // Parses the bytes of a .x file in this process (what the child process does).
 bool ParseXMesh(const std::vector<std::uint8_t>& bytes, XMesh& out, std::string& error);
 

@@ -40,8 +40,14 @@ TEST_F(GlTextures, EveryImageKindLoadsWithAFullMipChainTheRightWayUp)
 {
     const std::vector<std::uint32_t> pixels{0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF,
                                             0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
-    for (const char* name : {"a.png", "a.bmp", "a.jpg"}) {
+    // Read ahead (the BMP twice, as a map may name it): each file is still loaded, and fails,
+    // where it is asked for; a listed file that is not there fails as without.
+    for (const char* name : {"a.png", "a.bmp", "a.jpg"})
         WriteImage(folder / name, 4, 2, pixels);
+    d3dx->ReadAhead({folder / "missing.png", folder / "a.png", folder / "a.bmp", folder / "a.bmp", folder / "a.jpg"}, {});
+    TexturePtr missing;
+    EXPECT_EQ(Load(folder / "missing.png", missing), D3DXERR_INVALIDDATA);
+    for (const char* name : {"a.png", "a.bmp", "a.bmp", "a.jpg"}) {
         TexturePtr texture;
         ASSERT_EQ(Load(folder / name, texture), D3D_OK) << name;
         EXPECT_EQ(texture->Width(), 4u);
@@ -70,8 +76,9 @@ TEST_F(GlTextures, PicturesLargerThanTheDriverTakesAreRefused)
     ASSERT_GT(most, 0u);
     TexturePtr texture;
     WriteImage(folder / "widest.png", most, 1, std::vector<std::uint32_t>(most, 0xFF000000));
-    EXPECT_EQ(Load(folder / "widest.png", texture), D3D_OK);
     WriteImage(folder / "too-wide.png", most + 1, 1, std::vector<std::uint32_t>(most + 1, 0xFF000000));
+    d3dx->ReadAhead({folder / "widest.png", folder / "too-wide.png"}, {});
+    EXPECT_EQ(Load(folder / "widest.png", texture), D3D_OK);
     TexturePtr tooWide;
     EXPECT_TRUE(Failed(Load(folder / "too-wide.png", tooWide)));
     EXPECT_EQ(tooWide, nullptr);
@@ -94,9 +101,13 @@ TEST_F(GlMeshes, AFileWithoutMaterialsHasNoneAndOneSubset)
     const std::size_t to = plain.find(" MeshNormals");
     plain.erase(from, to - from);
     WriteWholeFile(folder / "plain.x", plain);
+    WriteWholeFile(folder / "broken.x", std::string(TwoMaterialQuad).substr(0, 300));
+    // Read ahead: parsed while this process goes on, and a damaged file still fails when loaded.
+    d3dx->ReadAhead({}, {folder / "broken.x", folder / "plain.x", folder / "never-loaded.x"});
     MeshPtr mesh;
     D3DXMaterialBuffer materials;
     DWORD count = 99;
+    EXPECT_EQ(LoadMesh(folder / "broken.x", mesh, materials, count), D3DXERR_INVALIDDATA);
     ASSERT_EQ(LoadMesh(folder / "plain.x", mesh, materials, count), D3D_OK);
     EXPECT_EQ(count, 0u);
     EXPECT_TRUE(materials.Materials.empty());

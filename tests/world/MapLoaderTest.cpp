@@ -93,6 +93,15 @@ TEST_F(MapLoaderTest, QuotedTextKeepsCommasBlanksAndLineEnds)
     EXPECT_THAT(Log().back(), HasSubstr("stopped at line 7: "));
 }
 
+TEST_F(MapLoaderTest, TextureFilesNamesTheMapsTexturesInOrderAsFarAsItsFieldsCanBeRead)
+{
+    const std::string path = folder / "names.dnmap";
+    WriteWholeFile(path, "texture,2,\"my, stone.png\"\r\nWALL,0,0,10,0,0,-20,1,1,1,0,0,TEXTURE,1,brick.png\r\n"
+                         "ENTITY,TEXTURE,1,2,3\r\nTEXTURE,1,\"" + std::string(70000, 'a') + "\"\r\nTEXTURE,3,\"cut off");
+    EXPECT_THAT(mdlMap::TextureFiles(path), ElementsAre("my, stone.png", "brick.png"));
+    EXPECT_THAT(mdlMap::TextureFiles(folder / "missing.dnmap"), ElementsAre());
+}
+
 TEST_F(MapLoaderTest, NumbersAreDecimalsWithAPointAndOtherTextReadsAsZero)
 {
     LoadMapText("WALL,1.5,-2.25,abc,,1e1,-20,+1,1,2.5,0.1,0\r\n");
