@@ -62,88 +62,42 @@ TEST_F(CollisionTest, PreparingStoresTheHeightBandAndTheUnitPlanNormal)
     EXPECT_EQ(MoveY, -1.0f);
 }
 
-TEST_F(CollisionTest, AMoveTooCloseIsPushedBackToTheRadiusAndSlidesAlong)
+TEST_F(CollisionTest, MovesTooCloseAreHeldAtTheRadiusBySlidingAlong)
 {
-    Wall(-50, 0, 50, 0);
-    Slide(0, 5, 0, -3);
-    EXPECT_EQ(MoveX, 0.0f);
-    EXPECT_EQ(MoveY, -2.0f);
-
-    Slide(0, 5, 1, -3);
-    EXPECT_EQ(MoveX, 1.0f);
-    EXPECT_EQ(MoveY, -2.0f);
-
-    // From the other side the push goes the other way.
-    Slide(0, -5, 0.5f, 3);
-    EXPECT_EQ(MoveX, 0.5f);
-    EXPECT_EQ(MoveY, 2.0f);
-
-    // Staying at least the radius away changes nothing.
-    Slide(0, 6, 0.25f, -3);
-    EXPECT_EQ(MoveX, 0.25f);
-    EXPECT_EQ(MoveY, -3.0f);
-
-    // The same wall with its ends swapped has the opposite normal and blocks the same way.
-    mdlWalls::WallCount = 0;
-    Wall(50, 0, -50, 0);
-    EXPECT_EQ(mdlWalls::Walls[1].NormalY, -1.0f);
-    Slide(0, 5, 1, -3);
-    EXPECT_EQ(MoveX, 1.0f);
-    EXPECT_EQ(MoveY, -2.0f);
-}
-
-TEST_F(CollisionTest, MovesFacingBeyondTheEndsOfAWallPass)
-{
-    Wall(-50, 0, 50, 0);
-    Slide(52, 5, 0, -3);
-    EXPECT_EQ(MoveY, -3.0f);
-    Slide(50, 5, 0, -3); // exactly at the end
-    EXPECT_EQ(MoveY, -3.0f);
-    Slide(-50.5f, 5, 0, -3);
-    EXPECT_EQ(MoveY, -3.0f);
-}
-
-TEST_F(CollisionTest, OnlyWallsWhoseHeightBandReachesTheEyeBlock)
-{
-    Wall(-50, 0, 50, 0, 0, -8); // top 5 units too low for an eye at -15
-    Slide(0, 5, 0, -3);
-    EXPECT_EQ(MoveY, -3.0f);
-
-    mdlWalls::ClearWalls();
-    mdlWalls::WallCount = 0;
-    Wall(-50, 0, 50, 0, 0, -10); // ten units high: top - 5 = -15 reaches the eye
-    Slide(0, 5, 0, -3);
-    EXPECT_EQ(MoveY, -2.0f);
-
-    mdlWalls::WallCount = 0;
-    Wall(-50, 0, 50, 0, -17, -40); // bottom + 1 = -16 stays above the eye
-    Slide(0, 5, 0, -3);
-    EXPECT_EQ(MoveY, -3.0f);
-
-    mdlWalls::WallCount = 0;
-    Wall(-50, 0, 50, 0, -40, -16); // bottom + 1 = -15: the eye touches the band
-    Slide(0, 5, 0, -3);
-    EXPECT_EQ(MoveY, -2.0f);
-}
-
-TEST_F(CollisionTest, ACornerIsHandledOneWallAPassInTableOrder)
-{
-    Wall(-50, 0, 50, 0);
-    Wall(0, 50, 0, -50);
-    Slide(5, 5, -3, -3);
-    EXPECT_EQ(MoveX, -2.0f);
-    EXPECT_EQ(MoveY, -2.0f);
-}
-
-TEST_F(CollisionTest, AGapNarrowerThanTwoRadiiStopsAfterFifteenHits)
-{
-    Wall(-50, 0, 50, 0);
-    Wall(50, 4, -50, 4);
-    // Each wall pushes the player toward the other: the moves alternate 1, -1, 1, ... and the
-    // fifteenth hit's result stays.
-    Slide(0, 2, 0, 0);
-    EXPECT_EQ(MoveX, 0.0f);
-    EXPECT_EQ(MoveY, 1.0f);
+    // Walls as {x1, y1, x2, y2, z1, z2}; the eye at -15; a radius of 3.
+    using W = std::array<float, 6>;
+    const W floorToTop{-50, 0, 50, 0, 0, -40};
+    const struct {
+        const char* What;
+        std::vector<W> Walls;
+        float X, Y, MoveX, MoveY, ExpectedX, ExpectedY;
+    } cases[] = {
+        {"pushed back to the radius", {floorToTop}, 0, 5, 0, -3, 0, -2},
+        {"sliding along", {floorToTop}, 0, 5, 1, -3, 1, -2},
+        {"from the other side", {floorToTop}, 0, -5, 0.5f, 3, 0.5f, 2},
+        {"staying a radius away", {floorToTop}, 0, 6, 0.25f, -3, 0.25f, -3},
+        {"ends swapped", {{50, 0, -50, 0, 0, -40}}, 0, 5, 1, -3, 1, -2},
+        {"beyond an end", {floorToTop}, 52, 5, 0, -3, 0, -3},
+        {"exactly at an end", {floorToTop}, 50, 5, 0, -3, 0, -3},
+        {"just beyond the other end", {floorToTop}, -50.5f, 5, 0, -3, 0, -3},
+        {"top 5 too low for the eye", {{-50, 0, 50, 0, 0, -8}}, 0, 5, 0, -3, 0, -3},
+        {"top - 5 reaches the eye", {{-50, 0, 50, 0, 0, -10}}, 0, 5, 0, -3, 0, -2},
+        {"bottom + 1 above the eye", {{-50, 0, 50, 0, -17, -40}}, 0, 5, 0, -3, 0, -3},
+        {"bottom + 1 at the eye", {{-50, 0, 50, 0, -40, -16}}, 0, 5, 0, -3, 0, -2},
+        {"a corner, one wall a pass in table order", {floorToTop, {0, 50, 0, -50, 0, -40}}, 5, 5, -3, -3, -2, -2},
+        // Each wall pushes toward the other: the moves alternate and the fifteenth hit's stays.
+        {"a gap narrower than two radii", {floorToTop, {50, 4, -50, 4, 0, -40}}, 0, 2, 0, 0, 0, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        mdlWalls::ClearWalls();
+        mdlWalls::WallCount = 0;
+        for (const W& w : c.Walls)
+            Wall(w[0], w[1], w[2], w[3], w[4], w[5]);
+        Slide(c.X, c.Y, c.MoveX, c.MoveY);
+        EXPECT_EQ(MoveX, c.ExpectedX);
+        EXPECT_EQ(MoveY, c.ExpectedY);
+    }
 }
 
 // The sliding as first written: every pass tests every wall from the records. The quick one
