@@ -27,13 +27,9 @@ protected:
 
     std::unique_ptr<Window> Open(const std::string& title, bool corner, int width = 200, int height = 150)
     {
-        WindowOptions options;
+        WindowOptions options = MainWindowOptions(width, height);
         options.Title = title;
-        options.Width = width;
-        options.Height = height;
-        options.Borderless = corner;
-        options.AtScreenCorner = corner;
-        options.BlackBackground = true;
+        options.Borderless = options.AtScreenCorner = corner;
         return platform->CreateWindow(options);
     }
 
