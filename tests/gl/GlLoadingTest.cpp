@@ -36,18 +36,13 @@ protected:
     HRESULT Load(const std::string& path, TexturePtr& texture) { return d3dx->CreateTextureFromFile(*device, path, texture); }
 };
 
-TEST_F(GlTextures, EveryImageKindLoadsWithAFullMipChainTheRightWayUp)
+TEST_F(GlTextures, TheMipChainRunsDownTheLongerSideAndATgaFileStandsTheRightWayUp)
 {
-    const std::vector<std::uint32_t> pixels{0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF,
-                                            0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
-    for (const char* name : {"a.png", "a.bmp", "a.jpg"}) {
-        WriteImage(folder / name, 4, 2, pixels);
-        TexturePtr texture;
-        ASSERT_EQ(Load(folder / name, texture), D3D_OK) << name;
-        EXPECT_EQ(texture->Width(), 4u);
-        EXPECT_EQ(texture->Height(), 2u);
-        EXPECT_EQ(texture->LevelCount(), 3u);
-    }
+    // (Decoding each kind of file: ImageFilesTest.)
+    WriteImage(folder / "a.png", 4, 2, std::vector<std::uint32_t>(8, 0xFFFF0000));
+    TexturePtr wide;
+    ASSERT_EQ(Load(folder / "a.png", wide), D3D_OK);
+    EXPECT_EQ(std::tuple(wide->Width(), wide->Height(), wide->LevelCount()), std::tuple(4u, 2u, 3u));
     // An uncompressed true-colour TGA with its rows stored bottom up: blue-green-red bytes.
     std::string tga(18, '\0');
     tga[2] = 2;
