@@ -27,14 +27,10 @@ TEST(MathHelpers, AnglesUseTheProgramsOwnRoundedPi)
         EXPECT_NEAR(c.Value, c.Expected, c.Tolerance) << &c - cases;
 }
 
-TEST(MathHelpers, BuildersPutFieldsWhereTheRecordsKeepThem)
+TEST(MathHelpers, AColourValueTakesItsAlphaFirst)
 {
     const D3DCOLORVALUE c = MakeColourValue(0.1f, 0.2f, 0.3f, 0.4f); // alpha first
     EXPECT_EQ(std::tuple(c.r, c.g, c.b, c.a), std::tuple(0.2f, 0.3f, 0.4f, 0.1f));
-    const Vertex v = MakeVertex(1, 2, 3, 4, 5, 6, 7, 8);
-    EXPECT_EQ(std::tuple(v.x, v.y, v.z, v.nx, v.ny, v.nz, v.tu, v.tv), std::tuple(1, 2, 3, 4, 5, 6, 7, 8));
-    const D3DVECTOR p = MakeVector(-1, 2.5f, 3);
-    EXPECT_EQ(std::tuple(p.x, p.y, p.z), std::tuple(-1.0f, 2.5f, 3.0f));
 }
 
 TEST(MathHelpers, FaceNormalFollowsTheCornerOrder)
@@ -88,8 +84,6 @@ TEST(Matrices, TranslationAndProductFollowRowVectorRules)
     D3DMATRIX m;
     D3DXMatrixTranslation(&m, 1, 2, 3);
     ExpectMatrixNear(m, {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {1, 2, 3, 1}});
-    D3DXMatrixIdentity(&m);
-    ExpectMatrixNear(m, {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}});
     // A x B applies A first: turn (1, 0, 0) a quarter about z to (0, 1, 0), then move it by 10 on x.
     // (The turns about each axis are checked through DrawModel.)
     D3DMATRIX turn, move, both;

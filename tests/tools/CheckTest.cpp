@@ -32,12 +32,9 @@ protected:
     std::ostringstream err;
 };
 
-// A floor square of 200 around the spawn and one wall: nothing to report.
-const std::string Floors = "TEXTURE,1,floor.png\r\n"
-                           "FLOOR,-100,-100,100,-100,100,100,0,1,0,0,1,0,1,1\r\n"
-                           "FLOOR,-100,-100,100,100,-100,100,0,1,0,0,1,1,0,1\r\n"
-                           "WALL,-100,50,100,50,0,-40,1,1,1,0,0\r\n";
-const std::string Clean = Floors + "ENTITY,PlayerSpawn,0,0,-10\r\n";
+// Nothing to report in the square room; without its spawn entity, no spawn.
+const std::string Clean = SquareRoomMap;
+const std::string Floors = Clean.substr(0, Clean.find("ENTITY"));
 
 TEST_F(CheckTest, EachFindingIsReportedAtItsPlaceAndTheGameStopsWhereCheckSaysItWould)
 {
