@@ -72,34 +72,6 @@ TEST_F(GlTextures, PicturesLargerThanTheDriverTakesAreRefused)
     EXPECT_EQ(tooWide, nullptr);
 }
 
-// ---- .x files straight through the helper object -------------------------------
-
-class GlMeshes : public GlTextures {
-protected:
-    HRESULT LoadMesh(const std::string& path, MeshPtr& mesh, D3DXMaterialBuffer& materials, DWORD& count)
-    {
-        return d3dx->LoadMeshFromX(path, D3DXMESH_MANAGED, *device, mesh, materials, count);
-    }
-};
-
-TEST_F(GlMeshes, AFileWithoutMaterialsHasNoneAndOneSubset)
-{
-    std::string plain = TwoMaterialQuad;
-    const std::size_t from = plain.find(" MeshMaterialList");
-    const std::size_t to = plain.find(" MeshNormals");
-    plain.erase(from, to - from);
-    WriteWholeFile(folder / "plain.x", plain);
-    MeshPtr mesh;
-    D3DXMaterialBuffer materials;
-    DWORD count = 99;
-    ASSERT_EQ(LoadMesh(folder / "plain.x", mesh, materials, count), D3D_OK);
-    EXPECT_EQ(count, 0u);
-    EXPECT_TRUE(materials.Materials.empty());
-    ASSERT_TRUE(mesh);
-    EXPECT_EQ(mesh->NumSubsets(), 1u);
-    EXPECT_EQ(mesh->NumFaces(), 2u);
-}
-
 // ---- the framework's start-up, loaders and drawing on the real back end ----------
 
 // One frame of the model drawn at the origin under full ambient light, culling as the game.
