@@ -58,16 +58,6 @@ TEST(PointInFloor, EdgesAndTheirLinesCountAsInsideAndCornerOrderDoesNotMatter)
     }
 }
 
-TEST(PointInFloor, AFloorWithoutAreaContainsNoPoint)
-{
-    const mdlFloors::Floor twoEqual{0, 0, 10, 0, 0, 10};
-    EXPECT_FALSE(PointInFloor(3, 4, twoEqual));
-    EXPECT_FALSE(PointInFloor(0, 0, twoEqual));
-    const mdlFloors::Floor onALine{0, 5, 10, 0, 5, 10};
-    EXPECT_FALSE(PointInFloor(5, 5, onALine));
-    EXPECT_FALSE(PointInFloor(7, 1, onALine));
-}
-
 // The query as first written, straight from the unit normals (three or four square roots a
 // floor). The quick one must answer the same, extreme and degenerate floors included.
 bool PointInFloorByNormals(float x, float y, const mdlFloors::Floor& f)

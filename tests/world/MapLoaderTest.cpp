@@ -107,20 +107,6 @@ TEST_F(MapLoaderTest, NumbersAreDecimalsWithAPointAndOtherTextReadsAsZero)
     EXPECT_EQ(Walls[1].Texture, 2); // halves go to the even neighbour
 }
 
-TEST_F(MapLoaderTest, AnEmptyFileLoadsNothingAndStillClosesTheStores)
-{
-    LoadMapText("");
-    EXPECT_EQ(WallCount, 0);
-    EXPECT_EQ(FloorCount, 0);
-    EXPECT_EQ(mdlEntities::EntityCount, 0);
-    for (int i = 1; i <= 100; ++i)
-        EXPECT_EQ(mdlTextures::Textures[static_cast<std::size_t>(i)], nullptr);
-    EXPECT_TRUE(Log().empty());
-    // The closing records lie just above the counts.
-    EXPECT_EQ(Walls[1].Texture, -1);
-    EXPECT_EQ(Floors[1].Texture, -1);
-}
-
 TEST_F(MapLoaderTest, ReadingStopsAtTheFirstEntryThatCannotBeReadOrDoesNotFit)
 {
     std::string sixEntities;
