@@ -122,22 +122,11 @@ TEST_F(GlDrawing, LightingFollowsTheFixedFunctionEquation)
     EXPECT_EQ(Centre(DrawFrame()), 0xFFFFFFFFu) << "unlit surfaces are white";
 }
 
-TEST_F(GlDrawing, CullingFillingAndDepthFollowTheirRenderStates)
+// (Culling, the one mode the game sets, is seen on its walls and floors: SceneTest.)
+TEST_F(GlDrawing, FillingAndDepthFollowTheirRenderStates)
 {
     MakeDevice(Size, Size);
     ASSERT_EQ(device->SetRenderState(D3DRS_LIGHTING, 0), D3D_OK);
-    // Culling names the winding it removes, as it appears on the screen.
-    const std::vector<Vertex> clockwise = ScreenQuad(-1, 1, 1, -1, 0.5f);
-    const std::vector<Vertex> counterClockwise(clockwise.rbegin(), clockwise.rend());
-    for (const auto& [cull, showsClockwise, showsCounter] : {std::tuple{D3DCULL_CCW, true, false},
-                                                            std::tuple{D3DCULL_CW, false, true},
-                                                            std::tuple{D3DCULL_NONE, true, true}}) {
-        SCOPED_TRACE(cull);
-        ASSERT_EQ(device->SetRenderState(D3DRS_CULLMODE, cull), D3D_OK);
-        EXPECT_EQ(Centre(DrawFrame(clockwise)) == 0xFFFFFFFFu, showsClockwise);
-        EXPECT_EQ(Centre(DrawFrame(counterClockwise)) == 0xFFFFFFFFu, showsCounter);
-    }
-
     // A 32 x 32 square: whole, as four sides and a diagonal (black inside), or as its corners.
     const auto filled = [&](DWORD mode) {
         EXPECT_EQ(device->SetRenderState(D3DRS_FILLMODE, mode), D3D_OK);
