@@ -74,14 +74,11 @@ TEST_F(GlTextures, PicturesLargerThanTheDriverTakesAreRefused)
 
 // ---- the framework's start-up, loaders and drawing on the real back end ----------
 
-// One frame of the model drawn at the origin under full ambient light with an identity camera,
-// culling as the game.
-ImageARGB ModelFrame(const Model& model)
+// One frame of the model drawn at the origin under full ambient light, culling as the game.
+ImageARGB ModelFrame(const Model& model, const D3DMATRIX& view, const D3DMATRIX& projection)
 {
-    D3DMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    D3DDevice->SetTransform(D3DTS_VIEW, identity);
-    D3DDevice->SetTransform(D3DTS_PROJECTION, identity);
+    D3DDevice->SetTransform(D3DTS_VIEW, view);
+    D3DDevice->SetTransform(D3DTS_PROJECTION, projection);
     D3DDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
     D3DDevice->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
     ClearFrame(0);
@@ -128,7 +125,9 @@ TEST_F(GlFramework, LoadsATwoMaterialModelWithItsTextureFromTheModelFolderAndDra
     EXPECT_THAT(Log(), ::testing::Contains("Loading texture from file " + (folder / "models") + "/Skins/Wall.PNG"));
 
     // Identity camera: the quad fills the picture; ambient light shows each material's colour.
-    const ImageARGB image = ModelFrame(model);
+    D3DMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    const ImageARGB image = ModelFrame(model, identity, identity);
     EXPECT_EQ(PixelAt(image, 480, 120), 0xFFFF0040u) << "the red triangle with its blue glow, wound as in the file";
     EXPECT_EQ(PixelAt(image, 160, 360), 0xFF00FF00u) << "the textured triangle";
 }

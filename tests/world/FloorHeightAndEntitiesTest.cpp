@@ -41,15 +41,21 @@ TEST_F(FloorHeightTest, TheFloorUnderfootIsPreferredAndTheChoiceDependsOnTheOrde
     EXPECT_EQ(FloorHeight(500, 500, 10), 1000.0f) << "off every floor";
 }
 
-TEST(PointInFloor, EdgesAndTheirLinesCountAsInsideInEitherWinding)
+TEST(PointInFloor, EdgesAndTheirLinesCountAsInsideAndCornerOrderDoesNotMatter)
 {
     const mdlFloors::Floor floor{0, 10, 0, 0, 0, 10};
     EXPECT_TRUE(PointInFloor(5, 0, floor));
     EXPECT_TRUE(PointInFloor(20, 0, floor));
     EXPECT_FALSE(PointInFloor(8, 8, floor));
     EXPECT_FALSE(PointInFloor(-1, 5, floor));
-    // Either winding: the comparison below draws floors of both.
-    EXPECT_TRUE(PointInFloor(2, 2, mdlFloors::Floor{0, 0, 10, 0, 10, 0}));
+    const float corners[3][2] = {{0, 0}, {10, 0}, {0, 10}};
+    const int orders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+    for (const auto& o : orders) {
+        const mdlFloors::Floor f{corners[o[0]][0], corners[o[1]][0], corners[o[2]][0],
+                                 corners[o[0]][1], corners[o[1]][1], corners[o[2]][1]};
+        EXPECT_TRUE(PointInFloor(2, 2, f));
+        EXPECT_FALSE(PointInFloor(8, 8, f));
+    }
 }
 
 // The query as first written, straight from the unit normals (three or four square roots a
