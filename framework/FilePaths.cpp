@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -68,4 +72,30 @@ std::string ResolveFilePath(const std::string& path)
             return wanted;
     }
     return found.string();
+}
+
+std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit)
+{
+    // Without O_NONBLOCK a pipe in the file's place would keep the open waiting for a writer.
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (file < 0)
+        return std::nullopt;
+    struct stat status{};
+    std::string text(limit + 1, '\0');
+    std::size_t got = 0;
+    bool readable = ::fstat(file, &status) == 0 && S_ISREG(status.st_mode);
+    while (readable && got < text.size()) {
+        const ssize_t n = ::read(file, text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        readable = n >= 0;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(file);
+    if (!readable)
+        return std::nullopt;
+    text.resize(got);
+    return text;
 }

@@ -15,10 +15,11 @@ struct Settings {
 
 // The four numbers of the file at path, in field order. They may stand on one line separated by
 // commas or on separate lines; anything after the fourth is ignored. Empty when the file cannot
-// be read or holds fewer than four whole numbers within 32 bits.
+// be read or holds fewer than four whole numbers within 32 bits in its first 64 KiB.
 std::optional<Settings> ReadSettingsFile(const std::string& path);
 
 // Writes the settings line to a temporary file beside path and renames it over path, so the
-// file is replaced whole or not at all. False when anything of that failed; the earlier file
-// is then left as it was.
+// file is replaced whole or not at all; in a folder that takes no new file, an existing file
+// that may be written is rewritten in place. False when the line could not be written; the
+// earlier file is then left as it was, unless the in-place write failed halfway.
 bool WriteSettingsFile(const std::string& path, const Settings& settings);

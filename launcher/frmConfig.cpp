@@ -4,8 +4,7 @@
 #include "framework/FilePaths.h"
 #include "game/StartSequence.h"
 
-#include <fstream>
-#include <iterator>
+#include <string_view>
 
 using namespace DirectX_Framework;
 
@@ -23,9 +22,22 @@ std::string frmConfig::ConfigPath() const { return JoinPath(ThePlatform().AppPat
 void frmConfig::Form_Load()
 {
     const std::string notes = JoinPath(ThePlatform().AppPath(), "\\Notes.txt");
-    std::ifstream file(notes, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    view_.SetInfoText(file.is_open() && !file.bad() ? text : "Erk! You're missing the file:\r\n" + notes);
+    std::optional<std::string> text = ReadFileStart(notes, InfoTextLimit);
+    if (text && text->size() > InfoTextLimit) {
+        // Cut before the character that the limit would split, and add a last line "..." in the
+        // file's own encoding. UTF-16 (a file with its byte-order mark) is cut at a whole 16-bit
+        // unit, as the limit is even; in UTF-8 up to three continuation bytes (10xxxxxx) go with
+        // the character they belong to.
+        const bool littleEndian = text->starts_with("\xff\xfe"), bigEndian = text->starts_with("\xfe\xff");
+        std::size_t end = InfoTextLimit;
+        if (!littleEndian && !bigEndian)
+            for (int i = 0; i < 3 && end > 0 && (static_cast<unsigned char>((*text)[end]) & 0xC0) == 0x80; ++i)
+                --end;
+        text->resize(end);
+        for (const char c : std::string_view("\r\n..."))
+            *text += littleEndian ? std::string{c, '\0'} : bigEndian ? std::string{'\0', c} : std::string{c};
+    }
+    view_.SetInfoText(text ? *text : "Erk! You're missing the file:\r\n" + notes);
     FillResModes();
 }
 

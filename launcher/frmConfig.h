@@ -9,6 +9,7 @@
 #include "framework/Platform.h"
 #include "launcher/Settings.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -49,7 +50,9 @@ public:
     // Connects the view's events to the handlers below; the view must outlive this object.
     explicit frmConfig(ConfigView& view);
 
-    // The information text from Notes.txt, then the mode list and the saved choice.
+    // The information text from Notes.txt, then the mode list and the saved choice. Of a longer
+    // Notes.txt the label gets the first InfoTextLimit bytes (never a character cut in two) and
+    // a last line "..." (in UTF-16 for a file in UTF-16).
     void Form_Load();
     // Lists the adapter's modes (refresh-rate repeats merged), reads the settings file and
     // selects the saved mode.
@@ -74,6 +77,10 @@ public:
     // For each display mode, its 1-based position in the list, or 0 when it repeats the mode
     // before it in everything but the refresh rate.
     std::vector<std::int32_t> ModeListPosition;
+
+    // Far more than the label can show (a few hundred characters), and little enough to lay out
+    // at once. Even, so that it never splits a 16-bit unit of UTF-16.
+    static constexpr std::size_t InfoTextLimit = 16 * 1024;
 
     static constexpr const char* ConfigTitle = "No Configuration File";
     static constexpr const char* ReadErrorText =

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStringDecoder>
 
 namespace {
 
@@ -28,6 +29,33 @@ protected:
 
 // Positions in the window's design unit, twips, of which 15 make a pixel.
 QRect Twips(int left, int top, int width, int height) { return {left / 15, top / 15, width / 15, height / 15}; }
+
+// Notes.txt holds whatever the user's editor saved. A file with a UTF-16 byte-order mark is read
+// as UTF-16, valid UTF-8 as UTF-8 (a byte-order mark dropped). Anything else is most likely an 8-bit file in Windows-1252, the code page of
+// most such text, in which every byte is a character: accented letters and typographic quotes
+// stay readable, where replacement characters would blank out each one of them. Its five
+// unassigned bytes become replacement characters.
+QString DecodeNotes(const std::string& bytes)
+{
+    const QByteArrayView data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (bytes.starts_with("\xff\xfe") || bytes.starts_with("\xfe\xff"))
+        return QStringDecoder(QStringConverter::Utf16, QStringConverter::Flag::Stateless).decode(data);
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(data);
+    if (!utf8.hasError())
+        return text;
+    static constexpr char16_t Windows1252From80[32] = {
+        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    text.clear();
+    text.reserve(static_cast<qsizetype>(bytes.size()));
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        text += QChar(byte >= 0x80 && byte < 0xA0 ? Windows1252From80[byte - 0x80] : char16_t{byte});
+    }
+    return text;
+}
 
 void Raise(const std::function<void()>& event)
 {
@@ -52,6 +80,7 @@ public:
         lblInfo->setObjectName("lblInfo");
         lblInfo->setGeometry(Twips(120, 1080, 4575, 1455));
         lblInfo->setWordWrap(true);
+        lblInfo->setTextFormat(Qt::PlainText); // a Notes.txt that looks like HTML is shown as written
         lblInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
         fraSettings = new QGroupBox("Graphics Settings", this);
@@ -164,7 +193,7 @@ int ConfigWindow::ClientHeight() const { return form_->height(); }
 
 void ConfigWindow::SetInfoText(const std::string& text)
 {
-    form_->lblInfo->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).replace("\r\n", "\n"));
+    form_->lblInfo->setText(DecodeNotes(text).replace("\r\n", "\n"));
 }
 
 void ConfigWindow::ClearModes()

@@ -15,7 +15,8 @@ sleep 0.3
 xdotool key F12
 sleep 0.3
 xdotool type w
-sleep 0.3
+# F12 saves the frame last shown: on a busy machine a frame can take longer than a few tenths.
+sleep 1.5
 xdotool key F12
 sleep 0.3
 quit_game "$window"

@@ -22,8 +22,10 @@ fail() {
 # A copy of the runtime folder, so the test's Log.txt, settings and screenshots stay its own.
 cp -r "$runtime" "$work/game"
 
+# The game runs as the user of the test, or through the command a test puts in run_as.
+run_as=()
 start_game() {
-    (cd "$work/game" && exec ./dunmere >"$work/stdout" 2>"$work/stderr") &
+    (cd "$work/game" && exec "${run_as[@]}" ./dunmere >"$work/stdout" 2>"$work/stderr") &
     game_pid=$!
 }
 

@@ -12,6 +12,8 @@
 #include <clocale>
 
 using ::testing::ElementsAre;
+using namespace Qt::Literals::StringLiterals;
+using namespace std::string_literals;
 
 namespace {
 
@@ -38,7 +40,9 @@ TEST_F(ConfigWindowTest, TheControlsStandAtTheirPlacesAndTheKeyboardWorksTheLaun
     StartQt();
     graphics->Modes = {Mode(320, 200, 60, D3DFMT_R5G6B5), Mode(640, 480, 60, D3DFMT_R5G6B5),
                        Mode(640, 480, 60, D3DFMT_X8R8G8B8)};
-    WriteWholeFile(folder / "Notes.txt", "Line one\r\nLine two");
+    // A 10 MB Notes.txt in Windows-1252: its start, readable, and a sign that it goes on.
+    const std::string notes = "Caf\xe9 \x93quoted\x94\r\n";
+    WriteWholeFile(folder / "Notes.txt", notes + std::string(10 << 20, 'x'));
     ConfigWindow window;
     frmConfig form(window);
     form.Form_Load();
@@ -49,7 +53,19 @@ TEST_F(ConfigWindowTest, TheControlsStandAtTheirPlacesAndTheKeyboardWorksTheLaun
         {"chkWindowed", {8, 40, 153, 25}}, {"cmdGo", {320, 152, 169, 19}}};
     for (const auto& [name, place] : places)
         EXPECT_EQ(dialog.findChild<QWidget*>(name)->geometry(), place) << name;
-    EXPECT_EQ(dialog.findChild<QLabel*>("lblInfo")->text(), "Line one\nLine two");
+    QLabel& label = *dialog.findChild<QLabel*>("lblInfo");
+    EXPECT_EQ(label.text(), u"Café “quoted”\n"_s + QString(qsizetype(frmConfig::InfoTextLimit - notes.size()), 'x') + "\n...");
+    // UTF-8 (a byte-order mark dropped, markup shown as written); bytes that are not UTF-8.
+    const std::pair<std::string, QString> texts[] = {
+        {"\xef\xbb\xbf<b>Caf\xc3\xa9</b>", u"<b>Café</b>"_s},
+        {"\x80\x81\xff \xc3", u"€\uFFFDÿ Ã"_s},
+        {"\xff\xfe" "C\0\xe9\0\r\0\n\0"s, u"Cé\n"_s},
+    };
+    for (const auto& [bytes, shown] : texts) {
+        window.SetInfoText(bytes);
+        EXPECT_EQ(label.text(), shown);
+    }
+    EXPECT_EQ(label.textFormat(), Qt::PlainText);
 
     int goes = 0;
     window.Events.cmdGo_Click = [&] { ++goes; };

@@ -4,6 +4,7 @@
 A seed named ok-* is a file the program must read; one named bad-* a file it must refuse (the
 unit tests check both); other names are inputs a fuzzer found.
 
+config/: settings files, good and damaged.
 xmesh/: the two-material quad of ok-quad.x in binary and compressed form, and damaged variants.
 image/: damaged, hostile and false pictures."""
 import random
@@ -139,7 +140,29 @@ pictures = {
     'bad-picture.gif': b'GIF89a' + random_bytes(100),
 }
 
-for folder, files in (('xmesh', meshes), ('image', pictures)):
+# ---- settings files ------------------------------------------------------------------------
+
+settings = {
+    'ok-crlf': '1024,768,32,0\r\n',
+    'ok-lf': '800,600,16,1\n',
+    'ok-lines': '800\r\n600\r\n32\r\n2\r\n',
+    'ok-blanks': ' 640 , 480 ,16 ,\t0',
+    'ok-text-after': '320,200,16,0 and then,some,text\r\n\x00\xff',
+    'ok-negative': '-640,-480,-16,0',
+    'ok-extremes': '2147483647,-2147483648,0000000000032,1',
+    'bad-empty': '',
+    'bad-two-numbers': '640,480\r\n',
+    'bad-huge': '99999999999,600,32,0',
+    'bad-one-past': '800,2147483648,32,0',
+    'bad-windowed-5': '800,600,32,5',
+    'bad-windowed-negative': '800,600,32,-1',
+    'bad-lone-sign': '-,600,32,0',
+    'bad-nul-after-a-number': '800\x00,600,32,0',
+    'bad-utf16': '\ufeff800,600,32,0'.encode('utf-16-le'),
+    'bad-binary': random.Random(3).randbytes(64),
+}
+
+for folder, files in (('xmesh', meshes), ('image', pictures), ('config', settings)):
     for file, content in files.items():
         with open(folder + '/' + file, 'wb') as out:
-            out.write(content.encode() if isinstance(content, str) else content)
+            out.write(content.encode('latin-1') if isinstance(content, str) else content)
