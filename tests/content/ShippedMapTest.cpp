@@ -171,6 +171,23 @@ bool OpenAcross(const std::vector<Flat>& flats, float x, float y, float top, flo
     return false;
 }
 
+TEST_F(ShippedMap, LoadsCompletelyWithinEveryCapacityAndSpawnsTheEyeAtRest)
+{
+    for (const std::string& line : Log())
+        EXPECT_EQ(line.rfind("Map reading stopped", 0), std::string::npos) << line;
+    EXPECT_GT(std::min(mdlWalls::WallCount, mdlFloors::FloorCount), 100);
+    // Every wall batch and every floor is drawn.
+    std::size_t wallVertices = 0;
+    for (const ScriptedDraw& draw : Drawn(&mdlWalls::DrawWalls))
+        wallVertices += draw.Vertices.size();
+    EXPECT_EQ(wallVertices, 6u * static_cast<std::size_t>(mdlWalls::WallCount));
+    EXPECT_EQ(Flats().size(), static_cast<std::size_t>(mdlFloors::FloorCount));
+
+    ASSERT_EQ(mdlEntities::EntityCount, 1);
+    mdlEntities::SpawnPlayer();
+    EXPECT_EQ(Player.Z, mdlClip::FloorHeight(Player.X, Player.Y, Player.Z + 5) - 15);
+}
+
 TEST_F(ShippedMap, NobodyLeavesTheWorldOrGetsStuckAndClimbsAreStepsOfEightUpToAGalleryAndOutOfAPit)
 {
     const Exploration& world = Explored();

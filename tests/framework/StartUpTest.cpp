@@ -142,19 +142,4 @@ TEST_F(StartUpTest, TheStandardSetupSelectsTheVertexLayoutLightingDepthViewAndMa
     EXPECT_THAT(Log(), Contains("Setting up a standard material"));
 }
 
-TEST_F(StartUpTest, FrameHelpersPassTheirArgumentsAndRaiseFailures)
-{
-    ASSERT_TRUE(Start(640, 480, 16, false));
-    CreateGraphicsDevice(&mainWindow);
-    journal->clear();
-    ClearFrame(0);
-    PresentFrame();
-    SetAmbientLight(100, 100, 100);
-    EXPECT_THAT(*journal, ElementsAre("Clear(0, 3, 0x0, 1, 0)", "Present", "SetRenderState(139, 6579300)"));
-    graphics->FailingCalls["Present"] = D3DERR_DEVICELOST;
-    EXPECT_EQ(RaisedGraphicsError([] { PresentFrame(); }).Code(), D3DERR_DEVICELOST);
-    graphics->FailingCalls["Clear"] = D3DERR_INVALIDCALL;
-    EXPECT_EQ(RaisedGraphicsError([] { ClearFrame(0); }).Code(), D3DERR_INVALIDCALL);
-}
-
 } // namespace

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 
 using ::testing::ElementsAre;
@@ -95,6 +96,11 @@ TEST_F(RendererTest, TheSetUpRunsOnceBeforeTheFirstFrameWithTheGamesLightsAtTheS
     // The eye, and the lamp with it, stand 5 above the spawn entity (z grows downward).
     EXPECT_EQ(Described(graphics->Lights[1]),
               "type 1 | 1 1 1 1 | 0 0 0 0 | 0 0 0 0 | 100 200 45 | 0 0 0 | 300 0 0 0.02 0 0 0");
+    // The projection: 60 degrees vertically, aspect 0.8, depth 0.1 to 500.
+    const D3DMATRIX& projection = graphics->Transforms[D3DTS_PROJECTION];
+    EXPECT_FLOAT_EQ(projection.m[1][1], 1 / std::tan(static_cast<float>(M_PI / 6)));
+    EXPECT_FLOAT_EQ(projection.m[0][0], projection.m[1][1] / 0.8f);
+    EXPECT_FLOAT_EQ(projection.m[3][2], -0.1f * 500 / 499.9f);
 }
 
 } // namespace

@@ -36,23 +36,19 @@ protected:
     HRESULT Load(const std::string& path, TexturePtr& texture) { return d3dx->CreateTextureFromFile(*device, path, texture); }
 };
 
-TEST_F(GlTextures, EveryImageKindLoadsWithAFullMipChainTheRightWayUp)
+TEST_F(GlTextures, TheMipChainRunsDownTheLongerSideAndATgaFileStandsTheRightWayUp)
 {
-    const std::vector<std::uint32_t> pixels{0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF,
-                                            0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
-    // Read ahead (the BMP twice, as a map may name it): each file is still loaded, and fails,
-    // where it is asked for; a listed file that is not there fails as without.
-    for (const char* name : {"a.png", "a.bmp", "a.jpg"})
-        WriteImage(folder / name, 4, 2, pixels);
-    d3dx->ReadAhead({folder / "missing.png", folder / "a.png", folder / "a.bmp", folder / "a.bmp", folder / "a.jpg"}, {});
+    // Read ahead (the PNG twice, as a map may name it): each file is still loaded, and fails,
+    // where it is asked for; a listed file that is not there fails as without. (Decoding each
+    // kind of file: ImageFilesTest.)
+    WriteImage(folder / "a.png", 4, 2, std::vector<std::uint32_t>(8, 0xFFFF0000));
+    d3dx->ReadAhead({folder / "missing.png", folder / "a.png", folder / "a.png"}, {});
     TexturePtr missing;
     EXPECT_EQ(Load(folder / "missing.png", missing), D3DXERR_INVALIDDATA);
-    for (const char* name : {"a.png", "a.bmp", "a.bmp", "a.jpg"}) {
-        TexturePtr texture;
-        ASSERT_EQ(Load(folder / name, texture), D3D_OK) << name;
-        EXPECT_EQ(texture->Width(), 4u);
-        EXPECT_EQ(texture->Height(), 2u);
-        EXPECT_EQ(texture->LevelCount(), 3u);
+    for (int twice = 0; twice < 2; ++twice) {
+        TexturePtr wide;
+        ASSERT_EQ(Load(folder / "a.png", wide), D3D_OK);
+        EXPECT_EQ(std::tuple(wide->Width(), wide->Height(), wide->LevelCount()), std::tuple(4u, 2u, 3u));
     }
     // An uncompressed true-colour TGA with its rows stored bottom up: blue-green-red bytes.
     std::string tga(18, '\0');
@@ -88,96 +84,54 @@ TEST_F(GlTextures, PicturesLargerThanTheDriverTakesAreRefused)
 
 class GlMeshes : public GlTextures {
 protected:
-    HRESULT LoadMesh(const std::string& path, MeshPtr& mesh, D3DXMaterialBuffer& materials, DWORD& count)
+    HRESULT LoadMesh(const std::string& path, MeshPtr& mesh)
     {
+        D3DXMaterialBuffer materials;
+        DWORD count = 0;
         return d3dx->LoadMeshFromX(path, D3DXMESH_MANAGED, *device, mesh, materials, count);
     }
 };
 
-TEST_F(GlMeshes, AFileWithoutMaterialsHasNoneAndOneSubset)
+TEST_F(GlMeshes, AModelReadAheadIsStillLoadedAndRefusedWhereItIsAskedFor)
 {
-    std::string plain = TwoMaterialQuad;
-    const std::size_t from = plain.find(" MeshMaterialList");
-    const std::size_t to = plain.find(" MeshNormals");
-    plain.erase(from, to - from);
-    WriteWholeFile(folder / "plain.x", plain);
+    WriteWholeFile(folder / "quad.x", TwoMaterialQuad);
     WriteWholeFile(folder / "broken.x", std::string(TwoMaterialQuad).substr(0, 300));
-    // Read ahead: parsed while this process goes on, and a damaged file still fails when loaded.
-    d3dx->ReadAhead({}, {folder / "broken.x", folder / "plain.x", folder / "never-loaded.x"});
+    d3dx->ReadAhead({}, {folder / "broken.x", folder / "quad.x", folder / "never-loaded.x"});
     MeshPtr mesh;
-    D3DXMaterialBuffer materials;
-    DWORD count = 99;
-    EXPECT_EQ(LoadMesh(folder / "broken.x", mesh, materials, count), D3DXERR_INVALIDDATA);
-    ASSERT_EQ(LoadMesh(folder / "plain.x", mesh, materials, count), D3D_OK);
-    EXPECT_EQ(count, 0u);
-    EXPECT_TRUE(materials.Materials.empty());
+    EXPECT_EQ(LoadMesh(folder / "broken.x", mesh), D3DXERR_INVALIDDATA);
+    ASSERT_EQ(LoadMesh(folder / "quad.x", mesh), D3D_OK);
     ASSERT_TRUE(mesh);
-    EXPECT_EQ(mesh->NumSubsets(), 1u);
     EXPECT_EQ(mesh->NumFaces(), 2u);
 }
 
 // ---- the framework's start-up, loaders and drawing on the real back end ----------
 
-class GlFramework : public GlDeviceTest {
-protected:
-    void SetUp() override
-    {
-        GlDeviceTest::SetUp();
-        ResetState();
-        scripted.AppFolder = folder.Path().string();
-        InstallPlatform(&scripted);
-        DirectXFactory = OpenGLDirectXFactory(*platform);
-        window = platform->CreateWindow(MainWindowOptions());
-        MainWindow = window.get();
-    }
-    void TearDown() override
-    {
-        ResetState();
-        DirectXFactory = nullptr;
-        InstallPlatform(nullptr);
-        GlDeviceTest::TearDown();
-    }
-    // The start sequence's graphics steps for a 640 x 480 "Fake Fullscreen" game.
-    void StartGame(std::int32_t depth)
-    {
-        StartDirectX();
-        ASSERT_TRUE(StartDirect3D(window.get(), 640, 480, depth, true));
-        CreateGraphicsDevice(window.get());
-        ASSERT_TRUE(D3DDevice);
-    }
-    // One frame of the model drawn at the origin under full ambient light, culling as the game.
-    ImageARGB ModelFrame(const Model& model, const D3DMATRIX& view, const D3DMATRIX& projection)
-    {
-        D3DDevice->SetTransform(D3DTS_VIEW, view);
-        D3DDevice->SetTransform(D3DTS_PROJECTION, projection);
-        D3DDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-        D3DDevice->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
-        ClearFrame(0);
-        D3DDevice->BeginScene();
-        DrawModel(model, 0, 0, 0, 0, 0, 0);
-        D3DDevice->EndScene();
-        PresentFrame();
-        ImageARGB image;
-        EXPECT_EQ(D3DDevice->GetFrontBufferData(image), D3D_OK);
-        return image;
-    }
-    std::vector<std::string> Log() const
-    {
-        return {EngineLog.LogLines.begin(), EngineLog.LogLines.begin() + EngineLog.LogLineCount};
-    }
+// One frame of the model drawn at the origin under full ambient light, culling as the game.
+ImageARGB ModelFrame(const Model& model, const D3DMATRIX& view, const D3DMATRIX& projection)
+{
+    D3DDevice->SetTransform(D3DTS_VIEW, view);
+    D3DDevice->SetTransform(D3DTS_PROJECTION, projection);
+    D3DDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    D3DDevice->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+    ClearFrame(0);
+    D3DDevice->BeginScene();
+    DrawModel(model, 0, 0, 0, 0, 0, 0);
+    D3DDevice->EndScene();
+    PresentFrame();
+    ImageARGB image;
+    EXPECT_EQ(D3DDevice->GetFrontBufferData(image), D3D_OK);
+    return image;
+}
 
-    ScriptedPlatform scripted;
-};
+using GlFramework = GlFrameworkTest;
 
 TEST_F(GlFramework, StartsUpWithTheDeepestDepthBufferAndTheRightVertexProcessing)
 {
     StartGame(16);
     EXPECT_THAT(Log(), ::testing::IsSupersetOf({"Checking for a 32 bit Z-Buffer: ", "Success! Using 32 bit Z-Buffer",
                                                 "Created device!"}));
-    std::string error;
-    const bool software = platform->GlContext(error)->IsSoftwareRenderer();
-    EXPECT_THAT(Log(), ::testing::Contains(software ? "Hardware Transform and lighting is not supported"
-                                                    : "Hardware Transform and lighting supported"));
+    // The suite's X server draws with Mesa's software renderer.
+    EXPECT_THAT(Log(), ::testing::Contains("Hardware Transform and lighting is not supported"));
     EXPECT_EQ(PresentParams.AutoDepthStencilFormat, D3DFMT_D32);
     EXPECT_EQ(window->ClientWidth(), 640);
     EXPECT_TRUE(scripted.MessageBoxes.empty());
@@ -194,19 +148,12 @@ TEST_F(GlFramework, LoadsATwoMaterialModelWithItsTextureFromTheModelFolderAndDra
     ASSERT_EQ(model.MaterialCount, 2);
     ASSERT_EQ(model.Materials.size(), 3u);
     ASSERT_EQ(model.ModelTextures.size(), 3u);
-    const D3DMATERIAL8& red = model.Materials[0];
-    EXPECT_EQ(red.Diffuse.r, 1.0f);
-    EXPECT_EQ(red.Diffuse.g, 0.0f);
-    EXPECT_EQ(red.Ambient.r, 1.0f) << "the diffuse colour doubles as the ambient one";
-    EXPECT_EQ(red.Power, 8.0f);
-    EXPECT_EQ(red.Specular.g, 0.5f);
-    EXPECT_EQ(red.Emissive.b, 0.25f);
+    EXPECT_EQ(model.Materials[0].Ambient.r, 1.0f) << "the diffuse colour doubles as the ambient one";
     EXPECT_EQ(model.Materials[2].Diffuse.r, 0.0f);
     EXPECT_EQ(model.ModelTextures[0], nullptr);
     ASSERT_NE(model.ModelTextures[1], nullptr);
     EXPECT_EQ(model.ModelTextures[1]->Width(), 2u);
     EXPECT_EQ(model.ModelTextures[2], nullptr);
-    EXPECT_EQ(model.MaterialBuffer.Materials[1].TextureFilename, "Skins\\Wall.PNG");
     EXPECT_THAT(Log(), ::testing::Contains("Loading texture from file " + (folder / "models") + "/Skins/Wall.PNG"));
 
     // Identity camera: the quad fills the picture; ambient light shows each material's colour.
@@ -217,28 +164,14 @@ TEST_F(GlFramework, LoadsATwoMaterialModelWithItsTextureFromTheModelFolderAndDra
     EXPECT_EQ(PixelAt(image, 160, 360), 0xFF00FF00u) << "the textured triangle";
 }
 
-TEST_F(GlFramework, TheShippedEntityModelLoadsAndShowsItsOutsideFaces)
+TEST_F(GlFramework, TheShippedEntityModelLoadsWithItsTexture)
 {
     StartGame(32);
     Model model;
     LoadModel(model, std::string(DUNMERE_ASSETS_DIR) + "/models", "entitycube.x");
     ASSERT_EQ(model.MaterialCount, 1);
-    ASSERT_NE(model.ModelTextures[0], nullptr);
+    EXPECT_NE(model.ModelTextures[0], nullptr);
     EXPECT_EQ(model.Mesh->NumFaces(), 12u);
-
-    const auto centre = [&](D3DVECTOR eye) {
-        D3DMATRIX view;
-        D3DMATRIX projection;
-        const D3DVECTOR origin{0, 0, 0};
-        const D3DVECTOR up{0, 1, 0};
-        D3DXMatrixLookAtLH(&view, &eye, &origin, &up);
-        D3DXMatrixPerspectiveFovLH(&projection, static_cast<float>(M_PI / 3), 4.0f / 3.0f, 0.1f, 500.0f);
-        return PixelAt(ModelFrame(model, view, projection), 320, 240) & 0xFFFFFF;
-    };
-    // Seen from outside the cube shows a face; from its centre every face is culled.
-    EXPECT_NE(centre({0, 0, -20}), 0u);
-    EXPECT_NE(centre({15, 10, 20}), 0u);
-    EXPECT_EQ(centre({0, 0, 0.001f}), 0u);
 }
 
 TEST_F(GlFramework, DamagedModelsAreTheCallersErrorAndTexturesTheyCannotHaveEndTheProgram)

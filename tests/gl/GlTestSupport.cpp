@@ -156,14 +156,7 @@ void GlDeviceTest::WriteImage(const std::string& path, UINT width, UINT height, 
                                            SDL_PIXELFORMAT_ARGB8888);
     ASSERT_NE(surface, nullptr);
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    const std::string extension = path.substr(path.size() - 4);
-    int result = -1;
-    if (extension == ".png")
-        result = IMG_SavePNG(surface, path.c_str());
-    else if (extension == ".bmp")
-        result = SDL_SaveBMP(surface, path.c_str());
-    else if (extension == ".jpg")
-        result = IMG_SaveJPG(surface, path.c_str(), 95);
+    const int result = IMG_SavePNG(surface, path.c_str());
     SDL_FreeSurface(surface);
     ASSERT_EQ(result, 0) << path;
 }

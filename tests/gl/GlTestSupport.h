@@ -60,7 +60,7 @@ protected:
     std::vector<std::uint32_t> Quarters(const TexturePtr& texture);
     // A texture from 32-bit ARGB pixels, top row first.
     TexturePtr MakeTexture(UINT width, UINT height, const std::vector<std::uint32_t>& argb);
-    // Writes a picture file with SDL_image (PNG, BMP or JPG by the name's extension).
+    // Writes a PNG file with SDL_image.
     void WriteImage(const std::string& path, UINT width, UINT height, const std::vector<std::uint32_t>& argb);
 
     std::unique_ptr<SdlPlatform> platform;

@@ -33,6 +33,14 @@ TEST(XMeshFiles, KeepTheFilesOwnCoordinatesWindingAndMaterials)
     EXPECT_EQ((std::vector<float>{b.x, b.y, b.z, b.tu, b.tv}), (std::vector<float>{1, 1, 0.5f, 1, 0}));
     EXPECT_EQ((std::vector<float>{c.x, c.y, c.z, c.tu, c.tv}), (std::vector<float>{1, -1, 0.5f, 1, 1}));
     EXPECT_EQ(a.nz, -1.0f);
+
+    // Without a material list: no materials, one subset of every face.
+    std::string plain = TwoMaterialQuad;
+    plain.erase(plain.find(" MeshMaterialList"), plain.find(" MeshNormals") - plain.find(" MeshMaterialList"));
+    ASSERT_TRUE(ParseXMesh(Bytes(plain), mesh = XMesh{}, error)) << error;
+    EXPECT_TRUE(mesh.Materials.empty());
+    ASSERT_EQ(mesh.Geometry.Subsets.size(), 1u);
+    EXPECT_EQ(mesh.Geometry.Subsets[0].second, 6u);
 }
 
 // The model seeds of the fuzz corpus through the reader's child process: ok-* files load (the

@@ -22,6 +22,14 @@ protected:
     void LoadShippedMap(const std::string& assetsFolder);
 };
 
+// A 200 x 200 floor at height 0 with the spawn in its middle and a wall across at y = 50; its
+// texture file is named in another case than the map's "floor.png" (WorldTest::MakeTexture).
+inline constexpr char SquareRoomMap[] = "TEXTURE,1,floor.png\r\n"
+                                        "FLOOR,-100,-100,100,-100,100,100,0,1,0,0,1,0,1,1\r\n"
+                                        "FLOOR,-100,-100,100,100,-100,100,0,1,0,0,1,1,0,1\r\n"
+                                        "WALL,-100,50,100,50,0,-40,1,1,1,0,0\r\n"
+                                        "ENTITY,PlayerSpawn,0,0,-10\r\n";
+
 // Coordinates for comparing two ways of answering over many random maps: small whole numbers
 // (shared corners, points on lines, coincident ends), ordinary values, and extremes at which
 // squared lengths underflow or overflow in single precision.

@@ -22,12 +22,7 @@ protected:
         mdlRender::ResetState();
         mdlVars::QuitRequested = false;
         WriteWholeFile(folder / "Textures/Floor.png", "image");
-        // A 200 x 200 floor at height 0 with the spawn in its middle, and a wall across at y = 50.
-        WriteWholeFile(map, "TEXTURE,1,FLOOR.png\r\n"
-                            "FLOOR,-100,-100,100,-100,100,100,0,1,0,0,1,0,1,1\r\n"
-                            "FLOOR,-100,-100,100,100,-100,100,0,1,0,0,1,1,0,1\r\n"
-                            "WALL,-100,50,100,50,0,-40,1,1,1,0,0\r\n"
-                            "ENTITY,PlayerSpawn,0,0,-10\r\n");
+        WriteWholeFile(map, SquareRoomMap);
     }
     void TearDown() override
     {

@@ -108,10 +108,12 @@ TEST_F(SurfacesTest, SurfacesOfTextureMinusOneAreClosedAndDrawnLikeOthers)
     EXPECT_THAT(Drawn(DrawFloors), ElementsAre("one.png:1"));
 }
 
-TEST_F(SurfacesTest, AMapWithoutWallsOrFloorsDrawsNothing)
+TEST_F(SurfacesTest, AMapWithoutWallsOrFloorsDrawsNothingAndStillClosesTheStores)
 {
     Load("");
     EXPECT_EQ(std::tuple(WallCount, WallBatchCount, FloorCount), std::tuple(0, 0, 0));
+    // The closing records lie just above the counts.
+    EXPECT_EQ(std::tuple(Walls[1].Texture, Floors[1].Texture), std::tuple(-1, -1));
     // The closing floor closes the empty first batch: it has no buffer and is skipped.
     EXPECT_EQ(FloorBatchCount, 1);
     EXPECT_EQ(FloorBatchBuffers[1], nullptr);
