@@ -83,7 +83,8 @@ TEST_F(ConfigWindowTest, TheControlsStandAtTheirPlacesAndTheKeyboardWorksTheLaun
 
     // Space toggles the check box; a greyed box turns checked, and the user never greys it.
     Press(Qt::Key_Tab);
-    window.SetWindowedValue(2);
+    ASSERT_TRUE(window.SetWindowedValue(2));
+    EXPECT_EQ(window.WindowedValue(), 2);
     std::vector<int> values;
     for (int i = 0; i < 3; ++i) {
         Press(Qt::Key_Space);
