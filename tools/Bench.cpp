@@ -9,6 +9,7 @@
 #include "tools/BenchAllocations.h"
 #include "tools/BenchReport.h"
 #include "tools/Headless.h"
+#include "tools/OnScreen.h"
 #include "tools/Walk.h"
 #include "world/Player.h"
 #include "world/WorldErrors.h"
@@ -323,16 +324,12 @@ int Run(const Options& options)
         return 2;
     Route route(std::move(commands));
 
-    std::string error;
-    std::unique_ptr<DesktopSystem> desktop = DesktopSystem::Start(false, error);
-    if (!desktop) {
-        std::cerr << "dunmere-tool: cannot open a window: " << error << '\n';
+    const OnScreen screen = OpenBesideMap(options.MapPath);
+    if (!screen.Desktop)
         return 1;
-    }
-    // Textures and the model are looked up beside the map, as the game looks them up beside itself.
-    const std::string folder = std::filesystem::absolute(options.MapPath).parent_path().string();
-    RelocatedPlatform platform(desktop->Windows(), folder);
-    InstallPlatform(&platform);
+    DesktopSystem* desktop = screen.Desktop.get();
+    Platform& platform = *screen.Platform;
+    std::string error;
     LoadTimes loadTimes;
     const auto graphics = desktop->Graphics();
     DirectXFactory = [graphics, &loadTimes]() -> std::unique_ptr<IDirectX8> {

@@ -5,12 +5,12 @@
 #include "game/frmMain.h"
 #include "game/mdlRender.h"
 #include "tools/Headless.h"
+#include "tools/OnScreen.h"
 #include "world/WorldErrors.h"
 #include "world/mdlMap.h"
 #include "world/mdlSlipping.h"
 #include "world/mdlTextures.h"
 
-#include <filesystem>
 #include <iostream>
 
 namespace Shot {
@@ -32,17 +32,10 @@ DWORD FillMode(const std::string& name)
 
 int Run(const Request& request)
 {
-    std::string error;
-    std::unique_ptr<DesktopSystem> desktop = DesktopSystem::Start(false, error);
-    if (!desktop) {
-        std::cerr << "dunmere-tool: cannot open a window: " << error << '\n';
+    const OnScreen screen = OpenBesideMap(request.MapPath);
+    if (!screen.Desktop)
         return 1;
-    }
-    // Textures are looked up beside the map, as the game looks them up beside itself.
-    const std::string folder = std::filesystem::absolute(request.MapPath).parent_path().string();
-    RelocatedPlatform platform(desktop->Windows(), folder);
-    InstallPlatform(&platform);
-    DirectXFactory = desktop->Graphics();
+    DirectXFactory = screen.Desktop->Graphics();
     KeepLogInMemory = true;
     ExitCode = 1; // a failure on the way ends the process with 1
 

@@ -1,0 +1,18 @@
+// The start of the tools that draw a map on the real device (shot, bench).
+#pragma once
+
+#include "framework/Desktop.h"
+#include "framework/Platform.h"
+
+#include <memory>
+#include <string>
+
+struct OnScreen {
+    std::unique_ptr<DesktopSystem> Desktop;
+    std::unique_ptr<RelocatedPlatform> Platform;
+};
+
+// Opens the windowing system and installs a platform whose program folder is the map's own, so
+// textures and the model are looked up beside the map as the game looks them up beside itself.
+// Desktop is null, after a message on standard error, when no window can be opened.
+OnScreen OpenBesideMap(const std::string& mapPath);
