@@ -9,11 +9,11 @@
 #include "framework/DirectX_Framework.h"
 #include "framework/D3DXMath.h"
 #include "framework/gl/GlDirectX.h"
+#include "game/StartSequence.h"
+#include "game/frmMain.h"
 #include "game/mdlRender.h"
 #include "world/Player.h"
 #include "world/mdlEntities.h"
-#include "world/mdlMap.h"
-#include "world/mdlSlipping.h"
 
 #include <benchmark/benchmark.h>
 
@@ -40,31 +40,31 @@ SdlPlatform& TheSdlPlatform()
     return *platform;
 }
 
-// The framework started on a main window in the given depth, as the start sequence does.
+// The device started on the main window in the given depth, through the game's start path.
 struct Game {
-    explicit Game(std::int32_t depth) : platform(TheSdlPlatform(), Assets)
+    explicit Game(std::int32_t depth, const std::string& mapPath = {}) : platform(TheSdlPlatform(), Assets)
     {
         InstallPlatform(&platform);
         DirectX_Framework::ResetState();
         mdlRender::ResetState(); // its cached font belongs to an earlier device
         DirectX_Framework::KeepLogInMemory = true;
         DirectX_Framework::DirectXFactory = OpenGLDirectXFactory(TheSdlPlatform());
-        WindowOptions options;
-        options.Title = "Main";
-        options.Borderless = true;
-        options.AtScreenCorner = true;
-        options.BlackBackground = true;
-        window = platform.CreateWindow(options);
-        DirectX_Framework::MainWindow = window.get();
-        DirectX_Framework::StartDirectX();
-        DirectX_Framework::StartDirect3D(window.get(), 640, 480, depth, true);
-        DirectX_Framework::CreateGraphicsDevice(window.get());
+        request.Mode = GameMode{640, 480, depth, true};
+        request.MapPath = mapPath;
+        if (StartSequence::StartDevice(request).Outcome != StartSequence::Opening::Opened) {
+            std::fprintf(stderr, "gl_bench: the device did not start in 640 x 480 x %d\n", depth);
+            std::exit(1);
+        }
     }
-    ~Game() { DirectX_Framework::ResetState(); }
+    ~Game()
+    {
+        DirectX_Framework::ResetState();
+        frmMain::Form.reset();
+    }
     IDirect3DDevice8& Device() { return *DirectX_Framework::D3DDevice; }
 
     RelocatedPlatform platform;
-    std::unique_ptr<Window> window;
+    StartSequence::WorldRequest request;
 };
 
 void ClearAndPresent(benchmark::State& state)
@@ -140,13 +140,12 @@ BENCHMARK(LitTexturedCorridor)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond)-
 
 void ShippedMap(benchmark::State& state)
 {
-    Game game(static_cast<std::int32_t>(state.range(0)));
+    Game game(static_cast<std::int32_t>(state.range(0)), Assets + "/e1m1-double.dnmap");
     mdlEntities::EntityCount = 0;
-    mdlMap::LoadMap(Assets + "/e1m1-double.dnmap");
-    mdlSlipping::PrepareWalls();
-    mdlRender::PrepareRendering();
+    if (StartSequence::LoadWorld(game.request).Outcome != StartSequence::Opening::Opened)
+        state.SkipWithError("the shipped map cannot be read");
     Player = PlayerRecord{};
-    mdlEntities::SpawnPlayer();
+    mdlRender::SetUpScene();
     for (auto _ : state)
         mdlRender::RenderFrame(Player.X, Player.Y, Player.Z, Player.Yaw, Player.Pitch);
     state.SetItemsProcessed(state.iterations());

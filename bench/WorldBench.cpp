@@ -6,6 +6,7 @@
 #include "framework/DirectX_Framework.h"
 #include "framework/scripted/ScriptedGraphics.h"
 #include "framework/scripted/ScriptedPlatform.h"
+#include "game/StartSequence.h"
 #include "game/mdlGameLoop.h"
 #include "game/mdlRender.h"
 #include "world/Player.h"
@@ -65,9 +66,10 @@ struct World {
         graphics->DepthFormats = {D3DFMT_D16};
         DirectX_Framework::DirectXFactory = ScriptedDirectXFactory(graphics);
         DirectX_Framework::KeepLogInMemory = true;
-        DirectX_Framework::StartDirectX();
-        DirectX_Framework::StartDirect3D(&window, 640, 480, 16, false);
-        DirectX_Framework::CreateGraphicsDevice(&window);
+        StartSequence::WorldRequest request;
+        request.Mode = GameMode{640, 480, 16, false};
+        if (StartSequence::StartDevice(request).Outcome != StartSequence::Opening::Opened)
+            throw std::runtime_error("the scripted device did not start");
         std::ofstream(worstCase) << WorstCaseMapText();
     }
     ~World() { std::filesystem::remove(worstCase); }
@@ -77,8 +79,10 @@ struct World {
         graphics->Draws.clear();
         DirectX_Framework::ClearLog();
         mdlEntities::EntityCount = 0; // the loader never empties the entity store
-        mdlMap::LoadMap(path);
-        mdlSlipping::PrepareWalls();
+        StartSequence::WorldRequest request;
+        request.MapPath = path;
+        if (StartSequence::LoadWorld(request).Outcome != StartSequence::Opening::Opened)
+            throw std::runtime_error("the map " + path + " cannot be read");
         Player = PlayerRecord{};
         mdlEntities::SpawnPlayer();
     }
@@ -92,7 +96,6 @@ struct World {
     }
     std::shared_ptr<ScriptedGraphics> graphics = std::make_shared<ScriptedGraphics>();
     ScriptedPlatform platform{graphics->Calls};
-    ScriptedWindow window{"frmMain", graphics->Calls};
     std::filesystem::path worstCase = std::filesystem::temp_directory_path() /
                                       ("dunmere-worst-case-" + std::to_string(::getpid()) + ".dnmap");
 };

@@ -82,6 +82,10 @@ void CreateGraphicsDevice(Window* window);
 // Logs line, shows a critical-stop box and ends the program through the shutdown.
 [[noreturn]] void FailAndQuit(const std::string& logLine, const std::string& title, const std::string& text);
 
+// Runs body; an error that escapes it ends the program in order: a log line, a message box
+// naming the error, and the shutdown (log saved). Never returns when body ends the program.
+void EndOnUnexpectedError(const std::function<void()>& body);
+
 // A number rounded to 2 decimals (halves to even) in its shortest plain form with the locale's
 // decimal separator: 59.5, 60, 0.01. Empty when the number is not finite.
 std::optional<std::string> FormatRounded2(double value);

@@ -154,4 +154,14 @@ void FailAndQuit(const std::string& logLine, const std::string& title, const std
     DestroyDirectX();
 }
 
+void EndOnUnexpectedError(const std::function<void()>& body)
+{
+    try {
+        body();
+    } catch (const std::exception& error) {
+        FailAndQuit(std::string("Unexpected error - Quitting: ") + error.what(), ApplicationTitle,
+                    std::string("The game stopped because of an unexpected error:\r\n") + error.what());
+    }
+}
+
 } // namespace DirectX_Framework

@@ -57,6 +57,7 @@ void ResetState()
     DirectionalLight = D3DLIGHT8{};
     PlayerLight = D3DLIGHT8{};
     EntityModel = Model{};
+    EntityModelFolder.clear();
     readoutFont = CachedFont{};
 }
 
@@ -150,7 +151,10 @@ namespace {
 
 constexpr const char* EntityModelFile = "entitycube.x";
 
-std::string ModelFolder() { return JoinPath(ThePlatform().AppPath(), "\\models"); }
+std::string ModelFolder()
+{
+    return EntityModelFolder.empty() ? JoinPath(ThePlatform().AppPath(), "\\models") : EntityModelFolder;
+}
 
 void LoadEntityModel()
 {

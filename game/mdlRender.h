@@ -29,6 +29,8 @@ inline std::uint32_t LastUpdateTick = 0;
 inline D3DLIGHT8 DirectionalLight{};
 inline D3DLIGHT8 PlayerLight{};
 inline DirectX_Framework::Model EntityModel;
+// The folder the entity model is loaded from; empty: models/ in the program's folder.
+inline std::string EntityModelFolder;
 
 // Draws one frame from the eye (x, y, z) looking along yaw and pitch: clear, lights, camera,
 // walls, floors, the frames-per-second read-out, present.

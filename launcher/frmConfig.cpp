@@ -2,13 +2,13 @@
 
 #include "framework/DirectX_Framework.h"
 #include "framework/FilePaths.h"
-#include "game/StartSequence.h"
 
 #include <string_view>
+#include <utility>
 
 using namespace DirectX_Framework;
 
-frmConfig::frmConfig(ConfigView& view) : view_(view)
+frmConfig::frmConfig(ConfigView& view, GameStarter startGame) : view_(view), startGame_(std::move(startGame))
 {
     view_.Events.cmbResModes_Click = [this] { cmbResModes_Click(); };
     view_.Events.cmbResModes_Scroll = [this] { cmbResModes_Scroll(); };
@@ -131,9 +131,9 @@ void frmConfig::cmdGo_Click()
     if (gameStarting_)
         return;
     gameStarting_ = true;
-    const StartSequence::GameMode mode{Config.Width, Config.Height, Config.Depth, Config.Windowed == 1};
-    StartSequence::EndOnUnexpectedError([&] {
-        StartSequence::RunGame(mode, [this] {
+    const GameMode mode{Config.Width, Config.Height, Config.Depth, Config.Windowed == 1};
+    EndOnUnexpectedError([&] {
+        startGame_(mode, [this] {
             Form_QueryUnload();
             view_.Form().Unload();
         });

@@ -6,6 +6,7 @@
 // toolkit implements (launcher/qt/) and tests replace.
 #pragma once
 
+#include "framework/GameMode.h"
 #include "framework/Platform.h"
 #include "launcher/Settings.h"
 
@@ -45,10 +46,16 @@ public:
     ConfigEvents Events;
 };
 
+// The game's start as the launcher's "Go!" runs it: the chosen mode, and what to run once the
+// device has started in it (the launcher saves the settings and closes itself there). It ends
+// the program and does not return.
+using GameStarter = std::function<void(const GameMode& mode, const std::function<void()>& deviceStarted)>;
+
 class frmConfig {
 public:
     // Connects the view's events to the handlers below; the view must outlive this object.
-    explicit frmConfig(ConfigView& view);
+    // startGame is what "Go!" runs.
+    frmConfig(ConfigView& view, GameStarter startGame);
 
     // The information text from Notes.txt, then the mode list and the saved choice. Of a longer
     // Notes.txt the label gets the first InfoTextLimit bytes (never a character cut in two) and
@@ -67,8 +74,9 @@ public:
     // A non-editable list has no text of its own to change, so there is no cmbResModes_Change.
     void cmbResModes_Scroll();
     void chkWindowed_Click();
-    // The start sequence: the game window, the graphics in the chosen mode, the launcher closes
-    // (saving the settings), the device, the map and the main loop. Does not return.
+    // Starts the game in the chosen mode with the starter handed to the constructor; once the
+    // device has started, the launcher saves the settings and closes. An unexpected error ends
+    // the program in order. Does not return.
     void cmdGo_Click();
     // Every closing of the launcher saves the settings; it is never refused.
     void Form_QueryUnload();
@@ -95,5 +103,6 @@ private:
     std::string ConfigPath() const;
 
     ConfigView& view_;
+    GameStarter startGame_;
     bool gameStarting_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "framework/Desktop.h"
 #include "framework/DirectX_Framework.h"
+#include "game/StartSequence.h"
 #include "game/frmMain.h"
 #include "game/mdlRender.h"
 #include "game/mdlGameLoop.h"
@@ -315,92 +316,78 @@ private:
 constexpr double SliceSeconds = 0.25;
 constexpr RECT ReadoutBox{2, 0, 102, 100};
 
-} // namespace
-
-int Run(const Options& options)
+// Opens the map's world through the game's start path, sets up the scene and draws the route's
+// first frame, timing each step into report from the moment the device has started. False,
+// with the reason written, when the world cannot be opened.
+bool OpenTimed(const Options& options, Route& route, Report& report, ImageARGB& firstFrame)
 {
-    std::vector<Walk::Command> commands;
-    if (!ReadRoute(options, commands))
-        return 2;
-    Route route(std::move(commands));
-
-    const OnScreen screen = OpenBesideMap(options.MapPath);
-    if (!screen.Desktop)
-        return 1;
-    DesktopSystem* desktop = screen.Desktop.get();
-    Platform& platform = *screen.Platform;
-    std::string error;
-    LoadTimes loadTimes;
-    const auto graphics = desktop->Graphics();
-    DirectXFactory = [graphics, &loadTimes]() -> std::unique_ptr<IDirectX8> {
-        return std::make_unique<TimedDirectX>(graphics(), loadTimes);
+    Clock::time_point startUp;
+    double startUpProcessor = 0;
+    double startUpThreadProcessor = 0;
+    StartSequence::WorldRequest world;
+    world.Mode = GameMode{options.Width, options.Height, options.Depth, true};
+    world.MapPath = options.MapPath;
+    world.ModelFolder = ModelFolderFor(options.MapPath);
+    world.DeviceStarted = [&] {
+        startUp = Clock::now();
+        startUpProcessor = ProcessorMilliseconds();
+        startUpThreadProcessor = ThreadProcessorMilliseconds();
     };
-    KeepLogInMemory = true;
-    ExitCode = 1; // a failure on the way ends the process with 1
-
-    // Start-up, as the start sequence and the main loop's set-up do it.
-    Window& window = frmMain::Create(options.Width, options.Height);
-    frmMain::Form_Load();
-    StartDirectX();
-    if (!StartDirect3D(&window, options.Width, options.Height, options.Depth, true)) {
-        std::cerr << "dunmere-tool: the graphics device could not be started\n";
-        return 1;
+    world.DeviceCreated = [&] { report.DeviceMs = MillisecondsSince(startUp); };
+    world.WorldLoaded = [&] { report.MapMs = MillisecondsSince(startUp) - report.DeviceMs; };
+    const StartSequence::OpeningResult opened = StartSequence::OpenWorld(world);
+    if (opened.Outcome != StartSequence::Opening::Opened) {
+        std::cerr << "dunmere-tool: " << opened.Error << '\n';
+        return false;
     }
-    const Clock::time_point startUp = Clock::now();
-    const double startUpProcessor = ProcessorMilliseconds();
-    const double startUpThreadProcessor = ThreadProcessorMilliseconds();
-    mdlRender::ReadAhead(options.MapPath);
-    CreateGraphicsDevice(&window);
-    const double deviceMs = MillisecondsSince(startUp);
-    try {
-        mdlMap::LoadMap(options.MapPath);
-    } catch (const MapFileError& failure) {
-        std::cerr << "dunmere-tool: " << failure.what() << '\n';
-        return 1;
-    }
-    mdlSlipping::PrepareWalls();
-    const double mapMs = MillisecondsSince(startUp) - deviceMs;
     mdlRender::SetUpScene();
-    const double sceneMs = MillisecondsSince(startUp) - deviceMs - mapMs;
+    report.SceneMs = MillisecondsSince(startUp) - report.DeviceMs - report.MapMs;
     route.Restart();
     mdlRender::RenderFrame(Player.X, Player.Y, Player.Z, Player.Yaw, Player.Pitch);
-    const double startUpMs = MillisecondsSince(startUp);
-    const double startUpProcessorMs = ProcessorMilliseconds() - startUpProcessor;
-    const double startUpThreadProcessorMs = ThreadProcessorMilliseconds() - startUpThreadProcessor;
-    ImageARGB gameFrame;
-    ThrowIfFailed(D3DDevice->GetFrontBufferData(gameFrame), "reading the frame");
+    report.StartUpMs = MillisecondsSince(startUp);
+    report.StartUpProcessorMs = ProcessorMilliseconds() - startUpProcessor;
+    report.StartUpThreadProcessorMs = ThreadProcessorMilliseconds() - startUpThreadProcessor;
+    ThrowIfFailed(D3DDevice->GetFrontBufferData(firstFrame), "reading the frame");
     Headless::ReportStops(options.MapPath, std::cerr);
+    return true;
+}
 
-    // The route's cameras, one a frame, for the reference to replay.
+// The route's cameras, one a frame, for the reference to replay.
+std::vector<Camera> RouteCameras(Route& route)
+{
     std::vector<Camera> cameras;
     route.Restart();
     for (bool last = false; !last;) {
         cameras.push_back({Player.X, Player.Y, Player.Z, Player.Yaw, Player.Pitch});
         last = route.Step();
     }
+    return cameras;
+}
 
-    std::unique_ptr<ReferenceRenderer> reference = desktop->MakeReference(*D3DDevice, WorldBatches(), error);
-    if (!reference) {
-        std::cerr << "dunmere-tool: the reference renderer cannot start: " << error << '\n';
-        return 1;
-    }
-    reference->DrawFrame(mdlRender::CameraView(cameras[0].X, cameras[0].Y, cameras[0].Z, cameras[0].Yaw,
-                                               cameras[0].Pitch),
-                         MakeVector(cameras[0].X, cameras[0].Y, cameras[0].Z));
+// The reference's picture of the route's first camera, compared with the game's first frame.
+Difference CompareFirstFrames(ReferenceRenderer& reference, const Camera& first, const ImageARGB& gameFrame)
+{
+    reference.DrawFrame(mdlRender::CameraView(first.X, first.Y, first.Z, first.Yaw, first.Pitch),
+                        MakeVector(first.X, first.Y, first.Z));
     ImageARGB referenceFrame;
     ThrowIfFailed(D3DDevice->GetFrontBufferData(referenceFrame), "reading the frame");
-    const Difference difference = Compare(gameFrame, referenceFrame, ReadoutBox);
+    return Compare(gameFrame, referenceFrame, ReadoutBox);
+}
 
-    // The timed part: slices of each path in turn until both have run their time.
+// The timed part: slices of each path in turn until both have run their time (or, with a count
+// of frames, each path's frames in one go). The game's path first, then the reference's.
+std::vector<PathRecord> TimePaths(const Options& options, Route& route, ReferenceRenderer& reference,
+                                  const std::vector<Camera>& cameras, Platform& platform)
+{
     route.Restart();
     FrameCounter counter(platform);
-    // With a count of frames, each path runs them in one go.
     const bool counted = options.Frames > 0;
     const double slicesEach = counted ? 1 : std::max(1.0, std::ceil(options.Seconds / SliceSeconds));
     const std::size_t expected =
         counted ? static_cast<std::size_t>(options.Frames) : static_cast<std::size_t>(options.Seconds * 20000) + 1000;
-    PathRecord game;
-    PathRecord bare;
+    std::vector<PathRecord> paths(2);
+    PathRecord& game = paths[0];
+    PathRecord& bare = paths[1];
     game.Name = "game";
     bare.Name = "reference";
     game.Frames.reserve(expected);
@@ -421,7 +408,7 @@ int Run(const Options& options)
             if (gamesTurn)
                 GameFrame(route, counter, platform);
             else
-                ReferenceFrame(*reference, cameras[referenceFrames++ % cameras.size()]);
+                ReferenceFrame(reference, cameras[referenceFrames++ % cameras.size()]);
             const Clock::time_point frameEnd = Clock::now();
             const double ms = std::chrono::duration<double, std::milli>(frameEnd - frameStart).count();
             path.Frames.push_back({std::chrono::duration<double>(frameStart - runStart).count(), ms});
@@ -435,29 +422,15 @@ int Run(const Options& options)
         path.DriverAllocations += allocationsAfter.Driver - allocationsBefore.Driver;
     }
     BenchAllocations::StopCounting();
+    return paths;
+}
 
-    Report report;
-    report.Map = options.MapPath;
-    report.Width = options.Width;
-    report.Height = options.Height;
-    report.Depth = options.Depth;
-    report.Seconds = counted ? 0 : options.Seconds;
-    report.SliceSeconds = SliceSeconds;
-    report.StartUpMs = startUpMs;
-    report.SceneMs = sceneMs;
-    report.StartUpProcessorMs = startUpProcessorMs;
-    report.StartUpThreadProcessorMs = startUpThreadProcessorMs;
-    report.DeviceMs = deviceMs;
-    report.MapMs = mapMs;
-    report.TexturesMs = loadTimes.TexturesMs;
-    report.ModelMs = loadTimes.ModelMs;
-    report.RouteFrames = cameras.size();
-    report.LargestDifference = difference.Largest;
-    report.MeanDifference = difference.Mean;
-    report.DifferingPixels = difference.Pixels;
-    report.Paths = {std::move(game), std::move(bare)};
+// Prints the report and writes the files asked for; 1 when one of them cannot be written.
+int Publish(const Options& options, const Report& report)
+{
     PrintReport(report, std::cout);
     int code = 0;
+    std::string error;
     if (!options.CsvPath.empty() && !WriteCsv(report, options.CsvPath, error)) {
         std::cerr << "dunmere-tool: " << error << '\n';
         code = 1;
@@ -468,6 +441,55 @@ int Run(const Options& options)
     }
     std::cout.flush();
     return code;
+}
+
+} // namespace
+
+int Run(const Options& options)
+{
+    std::vector<Walk::Command> commands;
+    if (!ReadRoute(options, commands))
+        return 2;
+    Route route(std::move(commands));
+
+    const OnScreen screen = OpenBesideMap(options.MapPath);
+    if (!screen.Desktop)
+        return 1;
+    LoadTimes loadTimes;
+    const auto graphics = screen.Desktop->Graphics();
+    DirectXFactory = [graphics, &loadTimes]() -> std::unique_ptr<IDirectX8> {
+        return std::make_unique<TimedDirectX>(graphics(), loadTimes);
+    };
+    KeepLogInMemory = true;
+    ExitCode = 1; // a failure on the way ends the process with 1
+
+    Report report;
+    ImageARGB gameFrame;
+    if (!OpenTimed(options, route, report, gameFrame))
+        return 1;
+    const std::vector<Camera> cameras = RouteCameras(route);
+    std::string error;
+    std::unique_ptr<ReferenceRenderer> reference = screen.Desktop->MakeReference(*D3DDevice, WorldBatches(), error);
+    if (!reference) {
+        std::cerr << "dunmere-tool: the reference renderer cannot start: " << error << '\n';
+        return 1;
+    }
+    const Difference difference = CompareFirstFrames(*reference, cameras[0], gameFrame);
+    report.Paths = TimePaths(options, route, *reference, cameras, *screen.Platform);
+
+    report.Map = options.MapPath;
+    report.Width = options.Width;
+    report.Height = options.Height;
+    report.Depth = options.Depth;
+    report.Seconds = options.Frames > 0 ? 0 : options.Seconds;
+    report.SliceSeconds = SliceSeconds;
+    report.TexturesMs = loadTimes.TexturesMs;
+    report.ModelMs = loadTimes.ModelMs;
+    report.RouteFrames = cameras.size();
+    report.LargestDifference = difference.Largest;
+    report.MeanDifference = difference.Mean;
+    report.DifferingPixels = difference.Pixels;
+    return Publish(options, report);
 }
 
 namespace {

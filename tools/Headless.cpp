@@ -1,7 +1,7 @@
 #include "tools/Headless.h"
 
 #include "framework/DirectX_Framework.h"
-#include "world/WorldErrors.h"
+#include "game/StartSequence.h"
 
 #include <filesystem>
 
@@ -16,24 +16,27 @@ bool StartDevice(ScriptedPlatform& platform, const std::shared_ptr<ScriptedGraph
     InstallPlatform(&platform);
     DirectXFactory = ScriptedDirectXFactory(graphics);
     KeepLogInMemory = true;
-    static ScriptedWindow window("frmMain", platform.Journal);
-    StartDirectX();
-    if (!StartDirect3D(&window, 640, 480, 32, true)) {
+    StartSequence::WorldRequest request;
+    request.Mode = GameMode{640, 480, 32, true};
+    if (StartSequence::StartDevice(request).Outcome != StartSequence::Opening::Opened) {
         err << "dunmere-tool: the headless device could not be started\n";
         return false;
     }
-    CreateGraphicsDevice(&window);
     return true;
 }
 
 bool LoadMap(const std::string& mapPath, ScriptedPlatform& platform, std::ostream& err, mdlMap::MapObserver* observer)
 {
     platform.AppFolder = std::filesystem::absolute(mapPath).parent_path().string();
+    StartSequence::WorldRequest request;
+    request.MapPath = mapPath;
+    request.Observer = observer;
     try {
-        mdlMap::LoadMap(mapPath, observer);
-    } catch (const MapFileError& error) {
-        err << "dunmere-tool: " << error.what() << '\n';
-        return false;
+        const StartSequence::OpeningResult loaded = StartSequence::LoadWorld(request);
+        if (loaded.Outcome != StartSequence::Opening::Opened) {
+            err << "dunmere-tool: " << loaded.Error << '\n';
+            return false;
+        }
     } catch (const ProcessExit&) {
         err << "dunmere-tool: " << mapPath << ": a texture could not be loaded";
         for (int i = EngineLog.LogLineCount - 1; i >= 0; --i) {

@@ -12,13 +12,14 @@
 
 namespace Headless {
 
-// Installs platform and a device made from graphics. False, with a message on err, when the
-// device cannot be started.
+// Installs platform and starts a device made from graphics through the game's start path, in a
+// 640 x 480 x 32 window. False, with a message on err, when the device cannot be started.
 bool StartDevice(ScriptedPlatform& platform, const std::shared_ptr<ScriptedGraphics>& graphics, std::ostream& err);
 
-// Loads the map with the game's loader, its textures looked up in the map's folder as the game
-// looks them up in its own. False, with a message on err, when the map cannot be opened or one
-// of its textures cannot be loaded (which would end the game).
+// Loads the map through the game's start path (the walls made ready for collision), its
+// textures looked up in the map's folder as the game looks them up in its own. False, with a
+// message on err, when the map cannot be opened or one of its textures cannot be loaded (which
+// would end the game).
 bool LoadMap(const std::string& mapPath, ScriptedPlatform& platform, std::ostream& err,
              mdlMap::MapObserver* observer = nullptr);
 

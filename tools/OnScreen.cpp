@@ -1,5 +1,7 @@
 #include "tools/OnScreen.h"
 
+#include "framework/FilePaths.h"
+
 #include <filesystem>
 #include <iostream>
 
@@ -16,4 +18,13 @@ OnScreen OpenBesideMap(const std::string& mapPath)
     screen.Platform = std::make_unique<RelocatedPlatform>(screen.Desktop->Windows(), folder);
     InstallPlatform(screen.Platform.get());
     return screen;
+}
+
+std::string ModelFolderFor(const std::string& mapPath)
+{
+    const std::filesystem::path besideMap = std::filesystem::absolute(mapPath).parent_path() / "models";
+    std::error_code error;
+    if (std::filesystem::is_regular_file(ResolveFilePath((besideMap / "entitycube.x").string()), error))
+        return besideMap.string();
+    return JoinPath(ExecutableFolder(), "\\models");
 }

@@ -1,4 +1,5 @@
-// The start of the tools that draw a map on the real device (shot, bench).
+// The start of the tools that draw a map on the real device (shot, bench): the windowing system,
+// and the folders the world's files come from.
 #pragma once
 
 #include "framework/Desktop.h"
@@ -16,3 +17,7 @@ struct OnScreen {
 // textures and the model are looked up beside the map as the game looks them up beside itself.
 // Desktop is null, after a message on standard error, when no window can be opened.
 OnScreen OpenBesideMap(const std::string& mapPath);
+
+// The folder of the entity model for a map: models/ beside the map when it holds the model, else
+// models/ beside the program.
+std::string ModelFolderFor(const std::string& mapPath);

@@ -352,7 +352,6 @@ int Run(const Request& request, std::ostream& err, Layout* layoutOut)
     if (!Headless::StartDevice(platform, graphics, err) || !Headless::LoadMap(request.MapPath, platform, err))
         return 2;
     Headless::ReportStops(request.MapPath, err);
-    mdlSlipping::PrepareWalls();
     Player = PlayerRecord{};
     mdlEntities::SpawnPlayer();
 

@@ -2,14 +2,11 @@
 
 #include "framework/Desktop.h"
 #include "framework/DirectX_Framework.h"
+#include "game/StartSequence.h"
 #include "game/frmMain.h"
 #include "game/mdlRender.h"
 #include "tools/Headless.h"
 #include "tools/OnScreen.h"
-#include "world/WorldErrors.h"
-#include "world/mdlMap.h"
-#include "world/mdlSlipping.h"
-#include "world/mdlTextures.h"
 
 #include <iostream>
 
@@ -39,23 +36,17 @@ int Run(const Request& request)
     KeepLogInMemory = true;
     ExitCode = 1; // a failure on the way ends the process with 1
 
-    Window& window = frmMain::Create(request.Width, request.Height);
-    window.Show();
-    StartDirectX();
-    if (!StartDirect3D(&window, request.Width, request.Height, request.Depth, true)) {
-        std::cerr << "dunmere-tool: the graphics device could not be started\n";
-        return 1;
-    }
-    CreateGraphicsDevice(&window);
-    try {
-        mdlMap::LoadMap(request.MapPath);
-    } catch (const MapFileError& failure) {
-        std::cerr << "dunmere-tool: " << failure.what() << '\n';
+    StartSequence::WorldRequest world;
+    world.Mode = GameMode{request.Width, request.Height, request.Depth, true};
+    world.MapPath = request.MapPath;
+    world.ModelFolder = ModelFolderFor(request.MapPath);
+    const StartSequence::OpeningResult opened = StartSequence::OpenWorld(world);
+    if (opened.Outcome != StartSequence::Opening::Opened) {
+        std::cerr << "dunmere-tool: " << opened.Error << '\n';
         return 1;
     }
     Headless::ReportStops(request.MapPath, std::cerr);
-    mdlSlipping::PrepareWalls();
-    mdlRender::PrepareRendering();
+    mdlRender::SetUpScene();
     ThrowIfFailed(D3DDevice->SetRenderState(D3DRS_FILLMODE, FillMode(request.Fill)), "SetRenderState");
     if (request.NoTextures)
         frmMain::Form_KeyPress('b');

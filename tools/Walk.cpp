@@ -7,7 +7,6 @@
 #include "tools/Headless.h"
 #include "world/Player.h"
 #include "world/mdlEntities.h"
-#include "world/mdlSlipping.h"
 
 #include <charconv>
 #include <sstream>
@@ -115,7 +114,6 @@ int Run(const std::string& mapPath, std::istream& script, std::ostream& out, std
         !Headless::LoadMap(mapPath, platform, err))
         return 1;
     Headless::ReportStops(mapPath, err);
-    mdlSlipping::PrepareWalls();
     mdlEntities::SpawnPlayer();
 
     ScriptReader reader(script);

@@ -44,7 +44,7 @@ TEST_F(ConfigWindowTest, TheControlsStandAtTheirPlacesAndTheKeyboardWorksTheLaun
     const std::string notes = "Caf\xe9 \x93quoted\x94\r\n";
     WriteWholeFile(folder / "Notes.txt", notes + std::string(10 << 20, 'x'));
     ConfigWindow window;
-    frmConfig form(window);
+    frmConfig form(window, [](const GameMode&, const std::function<void()>&) {});
     form.Form_Load();
     QWidget& dialog = window.Widget();
     EXPECT_EQ(dialog.size(), QSize(497, 179));

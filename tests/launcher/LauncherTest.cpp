@@ -1,4 +1,5 @@
 // The launcher's logic on the scripted adapter, with a view that only holds the controls' state.
+#include "game/StartSequence.h"
 #include "game/frmMain.h"
 #include "tests/launcher/FakeConfigView.h"
 #include "tests/support/FrameworkFixture.h"
@@ -35,7 +36,7 @@ protected:
     }
 
     FakeConfigView view{journal};
-    frmConfig form{view};
+    frmConfig form{view, StartSequence::RunGame};
     std::string config = folder / "CONFIG.CFG";
 };
 

@@ -1,5 +1,6 @@
-// Dunmere Demo: starts the windowing system, the OpenGL back end and Qt, then opens the launcher.
-// Its "Go!" runs the game, which ends the process; closing it saves the settings and ends here.
+// Dunmere Demo: starts the windowing system, the OpenGL back end and Qt, then opens the launcher
+// with the game's start handed to it. Its "Go!" runs the game, which ends the process; closing it
+// saves the settings and ends here.
 #include "framework/Desktop.h"
 #include "framework/DirectX_Framework.h"
 #include "framework/FilePaths.h"
@@ -39,8 +40,8 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     ConfigWindow window;
-    frmConfig form(window);
-    StartSequence::EndOnUnexpectedError([&] { form.Form_Load(); });
+    frmConfig form(window, StartSequence::RunGame);
+    DirectX_Framework::EndOnUnexpectedError([&] { form.Form_Load(); });
     window.Show();
     const int status = QApplication::exec();
 
