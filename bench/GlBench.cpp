@@ -11,6 +11,7 @@
 #include "framework/gl/GlDirectX.h"
 #include "game/mdlRender.h"
 #include "world/Player.h"
+#include "world/World.h"
 #include "world/mdlEntities.h"
 #include "world/mdlMap.h"
 #include "world/mdlSlipping.h"
@@ -141,11 +142,11 @@ BENCHMARK(LitTexturedCorridor)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond)-
 void ShippedMap(benchmark::State& state)
 {
     Game game(static_cast<std::int32_t>(state.range(0)));
-    mdlEntities::EntityCount = 0;
+    ResetWorld();
     mdlMap::LoadMap(Assets + "/e1m1-double.dnmap");
     mdlSlipping::PrepareWalls();
     mdlRender::PrepareRendering();
-    Player = PlayerRecord{};
+    ResetPlayer();
     mdlEntities::SpawnPlayer();
     for (auto _ : state)
         mdlRender::RenderFrame(Player.X, Player.Y, Player.Z, Player.Yaw, Player.Pitch);

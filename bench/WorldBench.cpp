@@ -9,6 +9,7 @@
 #include "game/mdlGameLoop.h"
 #include "game/mdlRender.h"
 #include "world/Player.h"
+#include "world/World.h"
 #include "world/mdlClip.h"
 #include "world/mdlEntities.h"
 #include "world/mdlFloors.h"
@@ -76,10 +77,10 @@ struct World {
         graphics->Calls->clear();
         graphics->Draws.clear();
         DirectX_Framework::ClearLog();
-        mdlEntities::EntityCount = 0; // the loader never empties the entity store
+        ResetWorld(); // each load starts from an empty world: the loader never empties the entity store
         mdlMap::LoadMap(path);
         mdlSlipping::PrepareWalls();
-        Player = PlayerRecord{};
+        ResetPlayer();
         mdlEntities::SpawnPlayer();
     }
     void LoadShipped() { Load(Assets + "/e1m1-double.dnmap"); }
@@ -118,7 +119,7 @@ void UpdatePlayerShippedMap(benchmark::State& state)
     world.LoadShipped();
     for (auto _ : state) {
         state.PauseTiming();
-        Player = PlayerRecord{};
+        ResetPlayer();
         mdlEntities::SpawnPlayer();
         Player.Speed = 1;
         state.ResumeTiming();
