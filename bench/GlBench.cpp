@@ -13,6 +13,7 @@
 #include "game/frmMain.h"
 #include "game/mdlRender.h"
 #include "world/Player.h"
+#include "world/World.h"
 #include "world/mdlEntities.h"
 
 #include <benchmark/benchmark.h>
@@ -141,10 +142,10 @@ BENCHMARK(LitTexturedCorridor)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond)-
 void ShippedMap(benchmark::State& state)
 {
     Game game(static_cast<std::int32_t>(state.range(0)), Assets + "/e1m1-double.dnmap");
-    mdlEntities::EntityCount = 0;
+    ResetWorld();
     if (StartSequence::LoadWorld(game.request).Outcome != StartSequence::Opening::Opened)
         state.SkipWithError("the shipped map cannot be read");
-    Player = PlayerRecord{};
+    ResetPlayer();
     mdlRender::SetUpScene();
     for (auto _ : state)
         mdlRender::RenderFrame(Player.X, Player.Y, Player.Z, Player.Yaw, Player.Pitch);

@@ -10,10 +10,10 @@
 #include "game/mdlGameLoop.h"
 #include "game/mdlRender.h"
 #include "world/Player.h"
+#include "world/World.h"
 #include "world/mdlClip.h"
 #include "world/mdlEntities.h"
 #include "world/mdlFloors.h"
-#include "world/mdlMap.h"
 #include "world/mdlSlipping.h"
 #include "world/mdlWalls.h"
 
@@ -78,12 +78,12 @@ struct World {
         graphics->Calls->clear();
         graphics->Draws.clear();
         DirectX_Framework::ClearLog();
-        mdlEntities::EntityCount = 0; // the loader never empties the entity store
+        ResetWorld(); // each load starts from an empty world: the loader never empties the entity store
         StartSequence::WorldRequest request;
         request.MapPath = path;
         if (StartSequence::LoadWorld(request).Outcome != StartSequence::Opening::Opened)
             throw std::runtime_error("the map " + path + " cannot be read");
-        Player = PlayerRecord{};
+        ResetPlayer();
         mdlEntities::SpawnPlayer();
     }
     void LoadShipped() { Load(Assets + "/e1m1-double.dnmap"); }
@@ -121,7 +121,7 @@ void UpdatePlayerShippedMap(benchmark::State& state)
     world.LoadShipped();
     for (auto _ : state) {
         state.PauseTiming();
-        Player = PlayerRecord{};
+        ResetPlayer();
         mdlEntities::SpawnPlayer();
         Player.Speed = 1;
         state.ResumeTiming();

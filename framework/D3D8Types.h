@@ -234,6 +234,8 @@ struct Vertex {
     float x, y, z;
     float nx, ny, nz;
     float tu, tv;
+
+    friend bool operator==(const Vertex&, const Vertex&) = default;
 };
 
 static_assert(sizeof(D3DVECTOR) == 12);

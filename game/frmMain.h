@@ -17,8 +17,19 @@ inline constexpr int VK_DOWN = 40;
 inline constexpr int VK_F12 = 123;
 inline constexpr int KeyEscape = 27;
 
-// The window, made by Create and kept for the rest of the run.
-inline std::unique_ptr<Window> Form;
+// The module's state at its start-of-program value.
+struct ModuleState {
+    // The window, made by Create and kept for the rest of the run.
+    std::unique_ptr<Window> Form;
+};
+
+inline ModuleState State;
+
+// The parts of the state under their own names.
+inline constexpr auto& Form = State.Form;
+
+// Puts the state back to its start-of-program value: the window is destroyed.
+inline void ResetState() { State = ModuleState{}; }
 
 // Makes the window (not yet shown) and connects its handlers.
 Window& Create(int width, int height);

@@ -30,15 +30,6 @@ IDirect3DDevice8& Device()
     return *D3DDevice;
 }
 
-// The read-out's font, kept between frames: the picture is the same and it saves a font
-// creation every frame.
-struct CachedFont {
-    FontPtr Font;
-    std::string Face;
-    std::int16_t Size = 0;
-};
-CachedFont readoutFont;
-
 std::string WholeNumberText(float value)
 {
     char text[64];
@@ -48,22 +39,12 @@ std::string WholeNumberText(float value)
 
 } // namespace
 
-void ResetState()
-{
-    FramesPerSecond = 0;
-    FpsFrameCount = 0;
-    FpsWindowStart = 0;
-    LastUpdateTick = 0;
-    DirectionalLight = D3DLIGHT8{};
-    PlayerLight = D3DLIGHT8{};
-    EntityModel = Model{};
-    EntityModelFolder.clear();
-    readoutFont = CachedFont{};
-}
+void ResetState() { State = ModuleState{}; }
 
 void DrawTextBox(float left, float width, float top, float height, const std::string& text, D3DCOLOR colour,
                  const std::string& fontName, std::int16_t fontSize)
 {
+    CachedFont& readoutFont = State.ReadoutFont;
     if (!readoutFont.Font || readoutFont.Face != fontName || readoutFont.Size != fontSize) {
         if (!D3DX)
             throw GraphicsError(D3DERR_INVALIDCALL, "CreateFont (no helper object)");

@@ -22,15 +22,43 @@ inline constexpr float NearPlane = 0.1f;
 inline constexpr float FarPlane = 500;
 inline constexpr D3DCOLOR ReadoutColour = 0x33FFFFFF;
 
-inline float FramesPerSecond = 0;
-inline std::int32_t FpsFrameCount = 0;
-inline std::uint32_t FpsWindowStart = 0;
-inline std::uint32_t LastUpdateTick = 0;
-inline D3DLIGHT8 DirectionalLight{};
-inline D3DLIGHT8 PlayerLight{};
-inline DirectX_Framework::Model EntityModel;
-// The folder the entity model is loaded from; empty: models/ in the program's folder.
-inline std::string EntityModelFolder;
+// The read-out's font, kept between frames: the picture is the same and it saves a font
+// creation every frame.
+struct CachedFont {
+    FontPtr Font;
+    std::string Face;
+    std::int16_t Size = 0;
+};
+
+// The renderer's and the loop's state, every part at its start-of-program value.
+struct ModuleState {
+    float FramesPerSecond = 0;
+    std::int32_t FpsFrameCount = 0;
+    std::uint32_t FpsWindowStart = 0;
+    std::uint32_t LastUpdateTick = 0;
+    D3DLIGHT8 DirectionalLight{};
+    D3DLIGHT8 PlayerLight{};
+    DirectX_Framework::Model EntityModel;
+    // The folder the entity model is loaded from; empty: models/ in the program's folder.
+    std::string EntityModelFolder;
+    CachedFont ReadoutFont; // belongs to the device it was made on
+};
+
+inline ModuleState State;
+
+// The parts of the state under their own names.
+inline constexpr auto& FramesPerSecond = State.FramesPerSecond;
+inline constexpr auto& FpsFrameCount = State.FpsFrameCount;
+inline constexpr auto& FpsWindowStart = State.FpsWindowStart;
+inline constexpr auto& LastUpdateTick = State.LastUpdateTick;
+inline constexpr auto& DirectionalLight = State.DirectionalLight;
+inline constexpr auto& PlayerLight = State.PlayerLight;
+inline constexpr auto& EntityModel = State.EntityModel;
+inline constexpr auto& EntityModelFolder = State.EntityModelFolder;
+
+// Puts the renderer's and the loop's state back to its start-of-program value, releasing the
+// model and the read-out's font.
+void ResetState();
 
 // Draws one frame from the eye (x, y, z) looking along yaw and pitch: clear, lights, camera,
 // walls, floors, the frames-per-second read-out, present.
@@ -82,8 +110,5 @@ void SetUpScene();
 // The scene set-up (model, spawn, projection, culling, lights, ambient light, filters), then
 // the frame loop until Escape, then the shutdown. Never returns.
 [[noreturn]] void RunMainLoop();
-
-// Puts the renderer's and the loop's state back to the start of a run (tests, tools).
-void ResetState();
 
 } // namespace mdlRender

@@ -3,7 +3,18 @@
 
 namespace mdlVars {
 
-// Set once Escape was typed; the main loop ends at the start of its next pass.
-inline bool QuitRequested = false;
+// The module's state, every part at its start-of-program value.
+struct ModuleState {
+    // Set once Escape was typed; the main loop ends at the start of its next pass.
+    bool QuitRequested = false;
+};
+
+inline ModuleState State;
+
+// The parts of the state under their own names.
+inline constexpr auto& QuitRequested = State.QuitRequested;
+
+// Puts the state back to its start-of-program value.
+inline void ResetState() { State = ModuleState{}; }
 
 } // namespace mdlVars

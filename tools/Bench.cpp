@@ -138,7 +138,7 @@ public:
 
     void Restart()
     {
-        Player = PlayerRecord{};
+        ResetPlayer();
         mdlEntities::SpawnPlayer();
         next_ = 0;
         ticksLeft_ = 0;

@@ -5,6 +5,7 @@
 #include "game/mdlGameLoop.h"
 #include "tools/Headless.h"
 #include "world/Player.h"
+#include "world/World.h"
 #include "world/mdlClip.h"
 #include "world/mdlEntities.h"
 #include "world/mdlFloors.h"
@@ -139,7 +140,7 @@ public:
         for (std::size_t i = 0; i + 1 < spawns_.size(); ++i)
             Warn(spawns_[i],
                  "this PLAYERSPAWN is not used: the last one, at line " + std::to_string(last.Line) + ", wins");
-        Player = PlayerRecord{};
+        ResetPlayer();
         mdlEntities::SpawnPlayer();
         if (mdlClip::FloorHeight(Player.X, Player.Y, Player.Z + mdlGameLoop::FloorProbeOffset) == 1000.0f)
             Warn(last, "the spawn point is above no floor: the player would fall");
@@ -251,8 +252,8 @@ std::string Summary()
 int CheckMap(const std::string& path, ScriptedPlatform& platform, ScriptedGraphics& graphics, bool quiet,
              std::ostream& out, std::ostream& err)
 {
-    // Nothing empties the entity store: each map starts from none, as a fresh game does.
-    mdlEntities::EntityCount = 0;
+    // Each map is read into an empty world, as a fresh game reads it.
+    ResetWorld();
     DirectX_Framework::ClearLog();
     MapFindings findings;
     const bool wasUnread = graphics.TexturesLoadUnread;

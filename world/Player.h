@@ -9,8 +9,13 @@ struct PlayerRecord {
     float Z = 0;       // height of the eye; z grows downward
     float YawRate = 0; // degrees per tick
     float Speed = 0;   // units per tick along the heading
+
+    friend bool operator==(const PlayerRecord&, const PlayerRecord&) = default;
 };
 
 // The one player of the run. The movement code owns it; the spawn and the wall collision read
 // and write it too.
 inline PlayerRecord Player;
+
+// Puts the player back to its start-of-program state: at the origin, facing +y, standing still.
+inline void ResetPlayer() { Player = PlayerRecord{}; }

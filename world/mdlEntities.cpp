@@ -5,6 +5,8 @@
 
 namespace mdlEntities {
 
+void ResetState() { State = ModuleState{}; }
+
 std::string UpperCase(std::string text)
 {
     for (char& c : text)

@@ -17,11 +17,27 @@ struct Entity {
     float Z = 0;
     std::string Name; // upper case
     std::int32_t Colour = 0;
+
+    friend bool operator==(const Entity&, const Entity&) = default;
 };
 
-// Entries 1 to 5 (entry 0 is unused). Nothing empties the store.
-inline std::int32_t EntityCount = 0;
-inline std::array<Entity, MaxEntities + 1> Entities{};
+// The store's state at its start-of-program value: entries 1 to 5 (entry 0 is unused). Loading
+// a map never empties the store; only ResetState does.
+struct ModuleState {
+    std::int32_t EntityCount = 0;
+    std::array<Entity, MaxEntities + 1> Entities{};
+
+    friend bool operator==(const ModuleState&, const ModuleState&) = default;
+};
+
+inline ModuleState State;
+
+// The parts of the state under their own names.
+inline constexpr auto& EntityCount = State.EntityCount;
+inline constexpr auto& Entities = State.Entities;
+
+// Empties the store.
+void ResetState();
 
 // Stores a named point; a sixth raises CapacityError before anything is stored.
 void AddEntity(const std::string& name, float x, float y, float z);

@@ -17,6 +17,8 @@ std::size_t Slot(std::int32_t number) { return static_cast<std::size_t>(number);
 
 } // namespace
 
+void ResetState() { State = ModuleState{}; }
+
 void ClearFloors()
 {
     NextFloorVertex = 1;

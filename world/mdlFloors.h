@@ -35,18 +35,41 @@ struct Floor {
     // Derived by AddFloor for the floor-height query: whether the triangle has area
     // (mdlClip::FloorHasArea). A floor without area contains no point.
     bool HasArea = false;
+
+    friend bool operator==(const Floor&, const Floor&) = default;
 };
 
-// Tables are numbered from 1; slot 0 is unused. Slots above the counts may hold leftovers.
-inline std::int32_t FloorCount = 0;
-inline std::array<Floor, MaxFloors + 1> Floors{};
-inline std::array<Vertex, MaxFloorVertices + 1> FloorVertices{};
-inline std::int32_t NextFloorVertex = 1;
-inline std::int32_t CurrentFloorTexture = 1;
-inline std::int32_t FloorBatchCount = 0;
-inline std::array<VertexBufferPtr, MaxFloorBatches + 1> FloorBatchBuffers{};
-inline std::array<std::int32_t, MaxFloorBatches + 1> FloorBatchTextures{};
-inline std::array<std::int32_t, MaxFloorBatches + 1> FloorBatchVertexCounts{};
+// The store's state, every part at its start-of-program value. Tables are numbered from 1;
+// slot 0 is unused. Slots above the counts may hold leftovers.
+struct ModuleState {
+    std::int32_t FloorCount = 0;
+    std::array<Floor, MaxFloors + 1> Floors{};
+    std::array<Vertex, MaxFloorVertices + 1> FloorVertices{};
+    std::int32_t NextFloorVertex = 1;
+    std::int32_t CurrentFloorTexture = 1;
+    std::int32_t FloorBatchCount = 0;
+    std::array<VertexBufferPtr, MaxFloorBatches + 1> FloorBatchBuffers{};
+    std::array<std::int32_t, MaxFloorBatches + 1> FloorBatchTextures{};
+    std::array<std::int32_t, MaxFloorBatches + 1> FloorBatchVertexCounts{};
+
+    friend bool operator==(const ModuleState&, const ModuleState&) = default;
+};
+
+inline ModuleState State;
+
+// The parts of the state under their own names.
+inline constexpr auto& FloorCount = State.FloorCount;
+inline constexpr auto& Floors = State.Floors;
+inline constexpr auto& FloorVertices = State.FloorVertices;
+inline constexpr auto& NextFloorVertex = State.NextFloorVertex;
+inline constexpr auto& CurrentFloorTexture = State.CurrentFloorTexture;
+inline constexpr auto& FloorBatchCount = State.FloorBatchCount;
+inline constexpr auto& FloorBatchBuffers = State.FloorBatchBuffers;
+inline constexpr auto& FloorBatchTextures = State.FloorBatchTextures;
+inline constexpr auto& FloorBatchVertexCounts = State.FloorBatchVertexCounts;
+
+// Puts the whole store back to its start-of-program state, releasing the batches' buffers.
+void ResetState();
 
 // Empties the batches and releases their buffers; leaves FloorCount alone.
 void ClearFloors();

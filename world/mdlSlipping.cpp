@@ -10,6 +10,8 @@ namespace mdlSlipping {
 
 using mdlWalls::Wall;
 
+void ResetState() { State = ModuleState{}; }
+
 void PrepareWalls()
 {
     for (std::int32_t i = 1; i <= mdlWalls::WallCount; ++i) {

@@ -7,10 +7,24 @@
 
 namespace mdlSlipping {
 
-// The displacement of the current tick, set by the movement code before the test and applied
-// after it.
-inline float MoveX = 0;
-inline float MoveY = 0;
+// The module's state at its start-of-program value.
+struct ModuleState {
+    // The displacement of the current tick, set by the movement code before the test and applied
+    // after it.
+    float MoveX = 0;
+    float MoveY = 0;
+
+    friend bool operator==(const ModuleState&, const ModuleState&) = default;
+};
+
+inline ModuleState State;
+
+// The parts of the state under their own names.
+inline constexpr auto& MoveX = State.MoveX;
+inline constexpr auto& MoveY = State.MoveY;
+
+// Puts the state back to its start-of-program value.
+void ResetState();
 
 // Whether a prepared wall's height band reaches an eye at height z: from 5 above its top edge to 1
 // below its bottom edge (z grows downward). With the eye 15 above the floor, a wall standing on

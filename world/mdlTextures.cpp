@@ -6,6 +6,8 @@
 
 namespace mdlTextures {
 
+void ResetState() { State = ModuleState{}; }
+
 void ClearTextures()
 {
     for (int i = 1; i <= MaxTextures; ++i) {

@@ -11,10 +11,24 @@ namespace mdlTextures {
 
 inline constexpr int MaxTextures = 100;
 
-// Entries 1 to 100 (entry 0 is unused). An empty entry draws as no texture.
-inline std::array<TexturePtr, MaxTextures + 1> Textures;
-// The file name each entry was loaded from, as the map wrote it.
-inline std::array<std::string, MaxTextures + 1> TextureNames;
+// The table's state at its start-of-program value: entries 1 to 100 (entry 0 is unused).
+struct ModuleState {
+    // An empty entry draws as no texture.
+    std::array<TexturePtr, MaxTextures + 1> Textures;
+    // The file name each entry was loaded from, as the map wrote it.
+    std::array<std::string, MaxTextures + 1> TextureNames;
+
+    friend bool operator==(const ModuleState&, const ModuleState&) = default;
+};
+
+inline ModuleState State;
+
+// The parts of the state under their own names.
+inline constexpr auto& Textures = State.Textures;
+inline constexpr auto& TextureNames = State.TextureNames;
+
+// Puts the whole table back to its start-of-program state, releasing every texture.
+void ResetState();
 
 // Empties every entry, releasing its texture.
 void ClearTextures();

@@ -33,20 +33,45 @@ struct Wall {
     float TVSpan = 0;
     float TUOffset = 0;
     float TVOffset = 0;
+
+    friend bool operator==(const Wall&, const Wall&) = default;
 };
 
-// Tables are numbered from 1; slot 0 is unused. Slots above the counts may hold leftovers.
-inline std::int32_t WallCount = 0;
-inline std::array<Wall, MaxWalls + 1> Walls{};
-inline std::array<Vertex, MaxWallVertices + 1> WallVertices{};
-inline std::int32_t NextWallVertex = 1;
-inline std::int32_t StagedWallVertexCount = 0;
-inline std::int32_t CurrentWallTexture = 1;
-inline std::int32_t WallBatchNumber = 1;
-inline std::int32_t WallBatchCount = 0;
-inline std::array<VertexBufferPtr, MaxWallBatches + 1> WallBatchBuffers{};
-inline std::array<std::int32_t, MaxWallBatches + 1> WallBatchTextures{};
-inline std::array<std::int32_t, MaxWallBatches + 1> WallBatchVertexCounts{};
+// The store's state, every part at its start-of-program value. Tables are numbered from 1;
+// slot 0 is unused. Slots above the counts may hold leftovers.
+struct ModuleState {
+    std::int32_t WallCount = 0;
+    std::array<Wall, MaxWalls + 1> Walls{};
+    std::array<Vertex, MaxWallVertices + 1> WallVertices{};
+    std::int32_t NextWallVertex = 1;
+    std::int32_t StagedWallVertexCount = 0;
+    std::int32_t CurrentWallTexture = 1;
+    std::int32_t WallBatchNumber = 1;
+    std::int32_t WallBatchCount = 0;
+    std::array<VertexBufferPtr, MaxWallBatches + 1> WallBatchBuffers{};
+    std::array<std::int32_t, MaxWallBatches + 1> WallBatchTextures{};
+    std::array<std::int32_t, MaxWallBatches + 1> WallBatchVertexCounts{};
+
+    friend bool operator==(const ModuleState&, const ModuleState&) = default;
+};
+
+inline ModuleState State;
+
+// The parts of the state under their own names.
+inline constexpr auto& WallCount = State.WallCount;
+inline constexpr auto& Walls = State.Walls;
+inline constexpr auto& WallVertices = State.WallVertices;
+inline constexpr auto& NextWallVertex = State.NextWallVertex;
+inline constexpr auto& StagedWallVertexCount = State.StagedWallVertexCount;
+inline constexpr auto& CurrentWallTexture = State.CurrentWallTexture;
+inline constexpr auto& WallBatchNumber = State.WallBatchNumber;
+inline constexpr auto& WallBatchCount = State.WallBatchCount;
+inline constexpr auto& WallBatchBuffers = State.WallBatchBuffers;
+inline constexpr auto& WallBatchTextures = State.WallBatchTextures;
+inline constexpr auto& WallBatchVertexCounts = State.WallBatchVertexCounts;
+
+// Puts the whole store back to its start-of-program state, releasing the batches' buffers.
+void ResetState();
 
 // Empties the batches; leaves WallCount, Walls and WallBatchTextures alone.
 void ClearWalls();

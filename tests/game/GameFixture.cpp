@@ -1,24 +1,11 @@
 #include "tests/game/GameFixture.h"
 
-#include "game/frmMain.h"
-#include "game/mdlInput.h"
-#include "game/mdlRender.h"
-#include "game/mdlVars.h"
-
-void ResetGameState()
-{
-    mdlRender::ResetState();
-    mdlVars::QuitRequested = false;
-    mdlInput::MouseX = mdlInput::MouseY = 0;
-    mdlInput::MouseDeltaX = mdlInput::MouseDeltaY = 0;
-    mdlInput::MouseLookActive = true;
-    frmMain::Form.reset();
-}
+#include "game/Game.h"
 
 void GameTest::SetUp()
 {
     WorldTest::SetUp();
-    ResetGameState();
+    ResetGame();
     WriteWholeFile(folder / "models/entitycube.x", "xof 0303txt 0032\n");
     graphics->LoadMesh = [](const std::string&, D3DXMaterialBuffer& materials, DWORD& count) {
         materials.Materials.resize(1);
@@ -33,7 +20,7 @@ void GameTest::SetUp()
 
 void GameTest::TearDown()
 {
-    ResetGameState();
+    ResetGame();
     WorldTest::TearDown();
 }
 

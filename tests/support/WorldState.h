@@ -2,5 +2,5 @@
 // a fuzz input.
 #pragma once
 
-// Empties the texture, wall, floor and entity stores (with their leftovers) and zeroes the player.
+// A fresh world and a fresh player: ResetWorld, then ResetPlayer.
 void ResetWorldState();

@@ -1,8 +1,6 @@
 #include "tests/support/WorldFixture.h"
 
-#include "game/frmMain.h"
-#include "game/mdlRender.h"
-#include "game/mdlVars.h"
+#include "game/Game.h"
 #include "tools/Walk.h"
 
 #include <gmock/gmock.h>
@@ -19,8 +17,7 @@ protected:
     {
         DirectX_Framework::ResetState();
         ResetWorldState();
-        mdlRender::ResetState();
-        mdlVars::QuitRequested = false;
+        ResetGame();
         WriteWholeFile(folder / "Textures/Floor.png", "image");
         WriteWholeFile(map, SquareRoomMap);
     }

@@ -86,8 +86,7 @@ TEST_F(CollisionTest, MovesTooCloseAreHeldAtTheRadiusBySlidingAlong)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.What);
-        mdlWalls::ClearWalls();
-        mdlWalls::WallCount = 0;
+        mdlWalls::ResetState();
         for (const W& w : c.Walls)
             Wall(w[0], w[1], w[2], w[3], w[4], w[5]);
         Slide(c.X, c.Y, c.MoveX, c.MoveY);

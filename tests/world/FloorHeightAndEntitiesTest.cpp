@@ -16,11 +16,6 @@ namespace {
 
 class FloorHeightTest : public WorldTest {
 protected:
-    void SetUp() override
-    {
-        WorldTest::SetUp();
-        mdlFloors::ClearFloors();
-    }
     // A large floor at height z under the origin.
     void FloorAt(float z) { mdlFloors::AddFloor(-100, -100, 100, -100, 0, 100, z, 1, 0, 0, 0, 0, 0, 0); }
 };
@@ -33,7 +28,7 @@ TEST_F(FloorHeightTest, TheFloorUnderfootIsPreferredAndTheChoiceDependsOnTheOrde
         {{3009}, 3009},  {{-19.5f}, -19.5f},  {{9, 15}, 9},      {{15, 9}, 15},   {{12, 12}, 12},
     };
     for (const auto& [floors, expected] : cases) {
-        mdlFloors::FloorCount = 0;
+        mdlFloors::ResetState();
         for (const float z : floors)
             FloorAt(z);
         EXPECT_EQ(FloorHeight(0, 0, 10), expected) << ::testing::PrintToString(floors);
@@ -80,8 +75,7 @@ TEST_F(FloorHeightTest, PointsInFloorsAreFoundAsTheUnitNormalsFindThem)
     MapValues values(11);
     int offUnit = 0; // probes where some normal is not +-1: zero, not a number, or a little off 1
     for (int map = 0; map < 4000; ++map) {
-        mdlFloors::ClearFloors();
-        mdlFloors::FloorCount = 0;
+        mdlFloors::ResetState();
         for (int i = 0; i < 8; ++i) {
             float corner[6];
             for (float& v : corner)

@@ -1,5 +1,6 @@
 #include "tests/support/WorldFixture.h"
 
+#include "world/World.h"
 #include "world/WorldErrors.h"
 #include "world/mdlEntities.h"
 #include "world/mdlFloors.h"
@@ -15,6 +16,7 @@
 using namespace mdlWalls;
 using namespace mdlFloors;
 using ::testing::Contains;
+using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
@@ -202,6 +204,31 @@ TEST_F(MapLoaderTest, AMissingTextureFileEndsTheProgram)
 {
     EXPECT_EQ(RunToExit([&] { LoadMapText("TEXTURE,4,nothere.png\r\n"); }), 1);
     EXPECT_THAT(SplitCrLfLines(ReadWholeFile(folder / "Log.txt")), Contains("Error loading texture - Quitting."));
+}
+
+// Loading another map while playing starts from the world reset: every world store back to its
+// start, the player where it was until it is reset too.
+TEST_F(MapLoaderTest, TheWorldResetEmptiesEveryStoreAndKeepsThePlayer)
+{
+    const auto fresh = [] {
+        return std::array{mdlTextures::State == mdlTextures::ModuleState{}, mdlWalls::State == mdlWalls::ModuleState{},
+                          mdlFloors::State == mdlFloors::ModuleState{},
+                          mdlEntities::State == mdlEntities::ModuleState{},
+                          mdlSlipping::State == mdlSlipping::ModuleState{}};
+    };
+    LoadMapText(Sample);
+    mdlEntities::SpawnPlayer();
+    mdlSlipping::MoveY = 1; // a tick's move
+    ASSERT_THAT(fresh(), Each(false));
+    const PlayerRecord spawned = Player;
+    ASSERT_NE(spawned, PlayerRecord{});
+
+    ResetWorld();
+    EXPECT_THAT(fresh(), Each(true));
+    EXPECT_EQ(Player, spawned);
+
+    ResetPlayer();
+    EXPECT_EQ(Player, PlayerRecord{});
 }
 
 } // namespace
