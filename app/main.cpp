@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QSessionManager>
 #include <QTimer>
+#include <QWidget>
 
 #include <clocale>
 #include <cstdio>
