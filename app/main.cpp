@@ -3,6 +3,7 @@
 // saves the settings and ends here.
 #include "framework/Desktop.h"
 #include "framework/DirectX_Framework.h"
+#include "framework/EndSignals.h"
 #include "framework/FilePaths.h"
 #include "game/StartSequence.h"
 #include "launcher/frmConfig.h"
@@ -10,6 +11,9 @@
 #include "launcher/qt/MessageBoxes.h"
 
 #include <QApplication>
+#include <QSessionManager>
+#include <QTimer>
+#include <QWidget>
 
 #include <clocale>
 #include <cstdio>
@@ -17,6 +21,8 @@
 int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "");
+    // From here on SIGTERM, SIGINT and SIGHUP close the launcher or end the game in order.
+    EndSignals::Install();
 
     // SDL first: it tells whether there is a display at all, where Qt would abort.
     std::string error;
@@ -43,6 +49,20 @@ int main(int argc, char** argv)
     frmConfig form(window, StartSequence::RunGame);
     DirectX_Framework::EndOnUnexpectedError([&] { form.Form_Load(); });
     window.Show();
+
+    // A signal to end closes the launcher as its close button does (the settings are saved).
+    // Once the game runs, its own event passes take the request instead.
+    QTimer endSignals;
+    QObject::connect(&endSignals, &QTimer::timeout, [&window] {
+        if (window.IsLoaded() && EndSignals::TakeRequest())
+            window.Widget().close();
+    });
+    endSignals.start(100);
+    // The desktop session ending does not close windows: save the settings as a close would.
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, [&window, &form](QSessionManager&) {
+        if (window.IsLoaded())
+            form.Form_QueryUnload();
+    });
     const int status = QApplication::exec();
 
     // Closed without starting the game (the settings are saved): release the graphics objects

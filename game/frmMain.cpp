@@ -40,6 +40,7 @@ Window& Create(int width, int height)
     Form->Handlers.KeyPress = Form_KeyPress;
     Form->Handlers.MouseMove = Form_MouseMove;
     Form->Handlers.FocusChanged = Form_FocusChanged;
+    Form->Handlers.QueryUnload = Form_QueryUnload;
     MainWindow = Form.get();
     return *Form;
 }
@@ -133,6 +134,8 @@ void Form_FocusChanged(bool focused)
         ShowCursorUntil(0);
     }
 }
+
+void Form_QueryUnload() { mdlVars::QuitRequested = true; }
 
 std::string SaveScreenshot()
 {

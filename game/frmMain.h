@@ -43,6 +43,9 @@ void Form_KeyPress(int character);
 void Form_MouseMove(int button, int shift, float x, float y);
 // Leaving the window gives the pointer back to the user; coming back takes it again.
 void Form_FocusChanged(bool focused);
+// A request to close the window (its close button, the window manager, a signal to end) ends
+// the game as Escape does.
+void Form_QueryUnload();
 
 // Saves the frame just presented as screenshot-NNNN.png in the program folder (the first number
 // not yet taken) and logs it; returns the file name, empty when nothing could be saved.

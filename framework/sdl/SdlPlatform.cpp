@@ -1,5 +1,6 @@
 #include "framework/sdl/SdlPlatform.h"
 
+#include "framework/EndSignals.h"
 #include "framework/sdl/KeyCodes.h"
 #include "framework/sdl/SdlSession.h"
 
@@ -311,6 +312,16 @@ void SdlPlatform::DoEvents()
     SDL_Event event;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1)
         events.push_back(event);
+    // A signal that asks the program to end reaches every window as a close request (while
+    // there are none, the request waits for whoever shows one).
+    if (!session_->Windows.empty() && EndSignals::TakeRequest())
+        for (const auto& [id, window] : session_->Windows) {
+            SDL_Event close{};
+            close.type = SDL_WINDOWEVENT;
+            close.window.event = SDL_WINDOWEVENT_CLOSE;
+            close.window.windowID = id;
+            events.push_back(close);
+        }
     for (const SDL_Event& each : events) {
         if (each.type == SDL_DROPFILE || each.type == SDL_DROPTEXT) {
             SDL_free(each.drop.file);

@@ -1,6 +1,11 @@
 #include "tests/support/FrameworkFixture.h"
 
+#include "framework/EndSignals.h"
+
 #include <gmock/gmock.h>
+
+#include <csignal>
+#include <cstdlib>
 
 using namespace DirectX_Framework;
 using ::testing::Contains;
@@ -145,3 +150,18 @@ TEST(Rounding, TwoDecimalsHalvesToEvenShortestForm)
 }
 
 } // namespace
+
+TEST(EndSignals, ASignalToEndIsTakenOnceAndASecondEndsTheProcessAtOnce)
+{
+    // In a child process: the handlers stay installed for good. SIGTERM is sent end to end.
+    EXPECT_EXIT(
+        {
+            EndSignals::Install();
+            std::raise(SIGINT);
+            if (!EndSignals::Requested() || !EndSignals::TakeRequest() || EndSignals::TakeRequest())
+                std::_Exit(4);
+            std::raise(SIGHUP); // the orderly end is under way: no more waiting
+            std::_Exit(5);
+        },
+        ::testing::ExitedWithCode(128 + SIGHUP), "");
+}

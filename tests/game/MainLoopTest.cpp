@@ -92,19 +92,28 @@ INSTANTIATE_TEST_SUITE_P(CounterAtStart, ReadOutTest,
                                            ReadOutCase{0xFFFFFFFFu - 500, FirstPassClosesAWindow},
                                            ReadOutCase{100, {"FPS: 0", "FPS: 0", "FPS: 0", "FPS: 0", "FPS: 4"}}));
 
-TEST_F(MainLoopTest, EscapeFinishesThePassAndRendersNoFurtherFrame)
+// Escape, or a close request for the window: the window manager's close button, or a signal to
+// end, which the platform delivers as one.
+class QuitTest : public MainLoopTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(QuitTest, EscapeOrAClosedWindowFinishesThePassAndRendersNoFurtherFrame)
 {
     Player.Speed = 1;
     RunLoop({15}, [&](int pass) {
-        QuitAtPass(pass, 3);
-        if (pass == 3)
-            platform.QueueEvent([&] { frmMain::Form_MouseMove(0, 0, 320 + 50, 240); });
+        if (pass != 3)
+            return;
+        if (GetParam())
+            platform.QueueEvent([&] { window->Handlers.QueryUnload(); });
+        else
+            QuitAtPass(pass, 3);
+        platform.QueueEvent([&] { frmMain::Form_MouseMove(0, 0, 320 + 50, 240); });
     });
     EXPECT_EQ(Frames(), 3);
     EXPECT_EQ(Player.Y, 3.0f);  // the third pass's tick ran
     EXPECT_EQ(Player.Yaw, 5.0f); // and its mouse look
     EXPECT_EQ(journal->back(), "EndProcess(0)");
 }
+INSTANTIATE_TEST_SUITE_P(EscapeOrClose, QuitTest, ::testing::Bool());
 
 TEST_F(MainLoopTest, AQuitBeforeTheLoopSetsUpAndEndsWithoutAFrame)
 {
