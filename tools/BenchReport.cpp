@@ -136,64 +136,79 @@ void Text(cairo_t* cr, double x, double y, const std::string& text, double align
     cairo_show_text(cr, text.c_str());
 }
 
-} // namespace
+// The game's path in orange, the reference's in blue.
+constexpr double PathColours[][3] = {{0.85, 0.37, 0.0}, {0.0, 0.45, 0.7}};
 
-bool WritePlot(const Report& report, const std::string& path, std::string& error)
+void SetPathColour(cairo_t* cr, std::size_t path)
 {
-    constexpr int Width = 960;
-    constexpr int Height = 420;
-    constexpr double Left = 60;
-    constexpr double Right = 20;
-    constexpr double Top = 50;
-    constexpr double Bottom = 45;
-    const double colours[][3] = {{0.85, 0.37, 0.0}, {0.0, 0.45, 0.7}};
+    cairo_set_source_rgb(cr, PathColours[path][0], PathColours[path][1], PathColours[path][2]);
+}
 
+// The plot's picture and axes: seconds into the run across, frame times up, clipped at the top.
+struct PlotArea {
+    static constexpr int Width = 960;
+    static constexpr int Height = 420;
+    static constexpr double Left = 60;
+    static constexpr double Right = 20;
+    static constexpr double Top = 50;
+    static constexpr double Bottom = 45;
+    static constexpr double PlotWidth = Width - Left - Right;
+    static constexpr double PlotHeight = Height - Top - Bottom;
+
+    double Seconds = 0; // the run's length
+    double YTop = 0;    // the frame time at the top
+    double XStep = 0;   // between the labels of the axes
+    double YStep = 0;
+
+    double X(double s) const { return Left + s / Seconds * PlotWidth; }
+    double Y(double ms) const { return Top + PlotHeight - std::min(ms, YTop) / YTop * PlotHeight; }
+};
+
+// Axes that hold the whole run and the slow frames of each path; false when there is nothing to
+// plot.
+bool FitAxes(const Report& report, const std::vector<PathSummary>& summaries, PlotArea& area)
+{
     double seconds = 0;
     double yTop = 0;
-    std::vector<PathSummary> summaries;
-    for (const PathRecord& p : report.Paths) {
-        summaries.push_back(Summarise(p));
-        if (!p.Frames.empty())
-            seconds = std::max(seconds, p.Frames.back().At + p.Frames.back().Ms / 1000);
-        yTop = std::max({yTop, summaries.back().P99Ms * 1.6, summaries.back().MedianMs * 2});
+    for (std::size_t p = 0; p < report.Paths.size(); ++p) {
+        const PathRecord& path = report.Paths[p];
+        if (!path.Frames.empty())
+            seconds = std::max(seconds, path.Frames.back().At + path.Frames.back().Ms / 1000);
+        yTop = std::max({yTop, summaries[p].P99Ms * 1.6, summaries[p].MedianMs * 2});
     }
-    if (seconds <= 0 || yTop <= 0) {
-        error = "no frames to plot";
+    if (seconds <= 0 || yTop <= 0)
         return false;
-    }
-    const double yStep = NiceStep(yTop / 6);
-    yTop = std::ceil(yTop / yStep) * yStep;
-    const double xStep = NiceStep(seconds / 10);
-    const double plotWidth = Width - Left - Right;
-    const double plotHeight = Height - Top - Bottom;
-    const auto X = [&](double s) { return Left + s / seconds * plotWidth; };
-    const auto Y = [&](double ms) { return Top + plotHeight - std::min(ms, yTop) / yTop * plotHeight; };
+    area.YStep = NiceStep(yTop / 6);
+    area.YTop = std::ceil(yTop / area.YStep) * area.YStep;
+    area.Seconds = seconds;
+    area.XStep = NiceStep(seconds / 10);
+    return true;
+}
 
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, Width, Height);
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, 12);
-
-    // Grid and axes.
+// The grid, the axes' labels and the title.
+void DrawAxes(cairo_t* cr, const Report& report, const PlotArea& area)
+{
+    constexpr double Left = PlotArea::Left;
+    constexpr double Top = PlotArea::Top;
+    constexpr double PlotWidth = PlotArea::PlotWidth;
+    constexpr double PlotHeight = PlotArea::PlotHeight;
     cairo_set_line_width(cr, 1);
-    for (double ms = 0; ms <= yTop + yStep / 2; ms += yStep) {
+    for (double ms = 0; ms <= area.YTop + area.YStep / 2; ms += area.YStep) {
         cairo_set_source_rgb(cr, 0.88, 0.88, 0.88);
-        cairo_move_to(cr, Left, std::round(Y(ms)) + 0.5);
-        cairo_line_to(cr, Left + plotWidth, std::round(Y(ms)) + 0.5);
+        cairo_move_to(cr, Left, std::round(area.Y(ms)) + 0.5);
+        cairo_line_to(cr, Left + PlotWidth, std::round(area.Y(ms)) + 0.5);
         cairo_stroke(cr);
         cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
-        Text(cr, Left - 6, Y(ms) + 4, Fixed(ms, yStep < 1 ? 1 : 0), 1);
+        Text(cr, Left - 6, area.Y(ms) + 4, Fixed(ms, area.YStep < 1 ? 1 : 0), 1);
     }
-    for (double s = 0; s <= seconds; s += xStep) {
+    for (double s = 0; s <= area.Seconds; s += area.XStep) {
         cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
-        Text(cr, X(s), Top + plotHeight + 16, Fixed(s, xStep < 1 ? 1 : 0), 0.5);
+        Text(cr, area.X(s), Top + PlotHeight + 16, Fixed(s, area.XStep < 1 ? 1 : 0), 0.5);
     }
-    Text(cr, Left + plotWidth / 2, Height - 8, "seconds into the run (the paths take turns every " +
-                                                   Fixed(report.SliceSeconds, 2) + " s)", 0.5);
+    Text(cr, Left + PlotWidth / 2, PlotArea::Height - 8,
+         "seconds into the run (the paths take turns every " + Fixed(report.SliceSeconds, 2) + " s)", 0.5);
     cairo_save(cr);
-    cairo_translate(cr, 16, Top + plotHeight / 2);
+    cairo_translate(cr, 16, Top + PlotHeight / 2);
     cairo_rotate(cr, -std::numbers::pi / 2);
     Text(cr, 0, 0, "frame time, ms", 0.5);
     cairo_restore(cr);
@@ -205,40 +220,51 @@ bool WritePlot(const Report& report, const std::string& path, std::string& error
              std::to_string(report.Depth),
          0);
     cairo_set_font_size(cr, 12);
+}
 
-    // Each path's frames as a line, broken where the other path took its turn; medians dashed.
-    cairo_rectangle(cr, Left, Top, plotWidth, plotHeight);
+// Each path's frames as a line, broken where the other path took its turn; medians dashed; then
+// the plot's frame.
+void DrawPaths(cairo_t* cr, const Report& report, const std::vector<PathSummary>& summaries, const PlotArea& area)
+{
+    constexpr double Left = PlotArea::Left;
+    constexpr double Top = PlotArea::Top;
+    constexpr double PlotWidth = PlotArea::PlotWidth;
+    constexpr double PlotHeight = PlotArea::PlotHeight;
+    cairo_rectangle(cr, Left, Top, PlotWidth, PlotHeight);
     cairo_save(cr);
     cairo_clip(cr);
     for (std::size_t p = 0; p < report.Paths.size() && p < 2; ++p) {
-        cairo_set_source_rgb(cr, colours[p][0], colours[p][1], colours[p][2]);
+        SetPathColour(cr, p);
         cairo_set_line_width(cr, 1);
         double lastEnd = -1;
         for (const FrameTime& frame : report.Paths[p].Frames) {
             if (frame.At - lastEnd > 0.005)
-                cairo_move_to(cr, X(frame.At), Y(frame.Ms));
+                cairo_move_to(cr, area.X(frame.At), area.Y(frame.Ms));
             else
-                cairo_line_to(cr, X(frame.At), Y(frame.Ms));
+                cairo_line_to(cr, area.X(frame.At), area.Y(frame.Ms));
             lastEnd = frame.At + frame.Ms / 1000;
         }
         cairo_stroke(cr);
         const double dashes[] = {6, 4};
         cairo_set_dash(cr, dashes, 2, 0);
-        cairo_move_to(cr, Left, Y(summaries[p].MedianMs));
-        cairo_line_to(cr, Left + plotWidth, Y(summaries[p].MedianMs));
+        cairo_move_to(cr, Left, area.Y(summaries[p].MedianMs));
+        cairo_line_to(cr, Left + PlotWidth, area.Y(summaries[p].MedianMs));
         cairo_stroke(cr);
         cairo_set_dash(cr, nullptr, 0, 0);
     }
     cairo_restore(cr);
     cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
-    cairo_rectangle(cr, Left + 0.5, Top + 0.5, plotWidth - 1, plotHeight - 1);
+    cairo_rectangle(cr, Left + 0.5, Top + 0.5, PlotWidth - 1, PlotHeight - 1);
     cairo_stroke(cr);
+}
 
-    // Legend.
+// A colour swatch and each path's median, p99 and rate, at the top right.
+void DrawLegend(cairo_t* cr, const Report& report, const std::vector<PathSummary>& summaries)
+{
     for (std::size_t p = 0; p < report.Paths.size() && p < 2; ++p) {
         const double y = 20 + static_cast<double>(p) * 16;
-        const double x = Width - Right - 330;
-        cairo_set_source_rgb(cr, colours[p][0], colours[p][1], colours[p][2]);
+        const double x = PlotArea::Width - PlotArea::Right - 330;
+        SetPathColour(cr, p);
         cairo_rectangle(cr, x, y - 9, 18, 10);
         cairo_fill(cr);
         cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
@@ -247,8 +273,32 @@ bool WritePlot(const Report& report, const std::string& path, std::string& error
                  Fixed(summaries[p].P99Ms, 2) + " ms, " + Fixed(summaries[p].AverageFps, 0) + " fps",
              0);
     }
+}
 
+} // namespace
+
+bool WritePlot(const Report& report, const std::string& path, std::string& error)
+{
+    std::vector<PathSummary> summaries;
+    for (const PathRecord& p : report.Paths)
+        summaries.push_back(Summarise(p));
+    PlotArea area;
+    if (!FitAxes(report, summaries, area)) {
+        error = "no frames to plot";
+        return false;
+    }
+
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, PlotArea::Width, PlotArea::Height);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, 12);
+    DrawAxes(cr, report, area);
+    DrawPaths(cr, report, summaries, area);
+    DrawLegend(cr, report, summaries);
     cairo_destroy(cr);
+
     const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
     cairo_surface_destroy(surface);
     if (status != CAIRO_STATUS_SUCCESS) {

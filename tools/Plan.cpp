@@ -245,49 +245,58 @@ void DrawSpawn(cairo_t* cr, double x, double y, double radius, float yaw)
     fillAndOutline();
 }
 
-void DrawLegend(cairo_t* cr, const Scene& scene, const Layout& at, int size)
-{
-    const double font = std::max(9.0, size / 80.0);
-    const double margin = size * 0.04;
-    const double rowA = at.Height - margin * 0.6 - font * 2.6;
-    const double rowB = at.Height - margin * 0.6;
-    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, font);
-    SetColour(cr, Ink);
+// The band below the map: two rows of a legend, in the same font.
+struct LegendRows {
+    double Font = 0;
+    double Margin = 0;
+    double A = 0; // the scale bar and the height ramp
+    double B = 0; // what the marks mean
+};
 
-    // The scale bar, about a fifth of the picture wide.
+// The scale bar, about a fifth of the picture wide, with its length.
+void DrawScaleBar(cairo_t* cr, const Layout& at, const LegendRows& rows, int size)
+{
+    const double font = rows.Font;
+    const double margin = rows.Margin;
     const double length = RoundLength(at.Width * 0.2 / at.Scale);
     const double bar = length * at.Scale;
     cairo_set_line_width(cr, std::max(1.0, size / 700.0));
-    cairo_move_to(cr, margin, rowA - font * 0.9);
-    cairo_line_to(cr, margin, rowA);
-    cairo_line_to(cr, margin + bar, rowA);
-    cairo_line_to(cr, margin + bar, rowA - font * 0.9);
+    cairo_move_to(cr, margin, rows.A - font * 0.9);
+    cairo_line_to(cr, margin, rows.A);
+    cairo_line_to(cr, margin + bar, rows.A);
+    cairo_line_to(cr, margin + bar, rows.A - font * 0.9);
     cairo_stroke(cr);
-    Text(cr, margin + bar + font * 0.5, rowA, Walk::ShortestFloat(static_cast<float>(length)) + " units");
+    Text(cr, margin + bar + font * 0.5, rows.A, Walk::ShortestFloat(static_cast<float>(length)) + " units");
+}
 
-    // The height ramp, highest on the right.
-    if (!scene.Floors.empty()) {
-        const double width = std::min(at.Width * 0.3, font * 14);
-        const double right = at.Width - margin - font * 5.5;
-        cairo_pattern_t* ramp = cairo_pattern_create_linear(right - width, 0, right, 0);
-        for (int i = 0; i <= 8; ++i) {
-            const Colour c = Ramp(scene.MaxZ == scene.MinZ ? 0.6 : i / 8.0);
-            cairo_pattern_add_color_stop_rgb(ramp, i / 8.0, c.R, c.G, c.B);
-        }
-        cairo_rectangle(cr, right - width, rowA - font, width, font);
-        cairo_set_source(cr, ramp);
-        cairo_fill_preserve(cr);
-        cairo_pattern_destroy(ramp);
-        SetColour(cr, Ink);
-        cairo_set_line_width(cr, 1);
-        cairo_stroke(cr);
-        Text(cr, right - width - font * 0.4, rowA, "floor z " + Walk::ShortestFloat(scene.MaxZ) + " (low)", 1);
-        Text(cr, right + font * 0.4, rowA, Walk::ShortestFloat(scene.MinZ) + " (high)");
+// The floors' height ramp, highest on the right, between the lowest and highest floor's z.
+void DrawHeightRamp(cairo_t* cr, const Scene& scene, const Layout& at, const LegendRows& rows)
+{
+    const double font = rows.Font;
+    const double width = std::min(at.Width * 0.3, font * 14);
+    const double right = at.Width - rows.Margin - font * 5.5;
+    cairo_pattern_t* ramp = cairo_pattern_create_linear(right - width, 0, right, 0);
+    for (int i = 0; i <= 8; ++i) {
+        const Colour c = Ramp(scene.MaxZ == scene.MinZ ? 0.6 : i / 8.0);
+        cairo_pattern_add_color_stop_rgb(ramp, i / 8.0, c.R, c.G, c.B);
     }
+    cairo_rectangle(cr, right - width, rows.A - font, width, font);
+    cairo_set_source(cr, ramp);
+    cairo_fill_preserve(cr);
+    cairo_pattern_destroy(ramp);
+    SetColour(cr, Ink);
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
+    Text(cr, right - width - font * 0.4, rows.A, "floor z " + Walk::ShortestFloat(scene.MaxZ) + " (low)", 1);
+    Text(cr, right + font * 0.4, rows.A, Walk::ShortestFloat(scene.MinZ) + " (high)");
+}
 
-    // What the marks mean.
-    double x = margin;
+// What the marks mean: a wall with its tick, a dashed wall, the spawn; each with its words.
+void DrawKey(cairo_t* cr, const LegendRows& rows, int size)
+{
+    const double font = rows.Font;
+    const double rowB = rows.B;
+    double x = rows.Margin;
     const double mark = font * 2;
     const auto label = [&](const std::string& text) {
         Text(cr, x + mark + font * 0.4, rowB, text);
@@ -316,6 +325,22 @@ void DrawLegend(cairo_t* cr, const Scene& scene, const Layout& at, int size)
     DrawSpawn(cr, x + mark * 0.3, mid, font * 0.35, 90);
     SetColour(cr, Ink);
     label("start and heading");
+}
+
+void DrawLegend(cairo_t* cr, const Scene& scene, const Layout& at, int size)
+{
+    LegendRows rows;
+    rows.Font = std::max(9.0, size / 80.0);
+    rows.Margin = size * 0.04;
+    rows.A = at.Height - rows.Margin * 0.6 - rows.Font * 2.6;
+    rows.B = at.Height - rows.Margin * 0.6;
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, rows.Font);
+    SetColour(cr, Ink);
+    DrawScaleBar(cr, at, rows, size);
+    if (!scene.Floors.empty())
+        DrawHeightRamp(cr, scene, at, rows);
+    DrawKey(cr, rows, size);
 }
 
 void Draw(cairo_t* cr, const Scene& scene, const Layout& at, int size)

@@ -139,7 +139,9 @@ private:
         reader.Fail("no texture is named \"" + name + "\"");
     }
 
-    void Area(const Reader& reader, const std::vector<std::string>& tokens)
+    // An area's "key value..." pairs, each key one its kind takes, given once, and all of them given.
+    static std::map<std::string, std::vector<std::string>> AreaValues(const Reader& reader,
+                                                                      const std::vector<std::string>& tokens)
     {
         const std::string& kind = tokens[0];
         if (tokens.size() < 2)
@@ -161,6 +163,13 @@ private:
         for (const std::string& key : KeysOf(kind))
             if (values.count(key) == 0)
                 reader.Fail("\"" + kind + " " + tokens[1] + "\" needs \"" + key + "\"");
+        return values;
+    }
+
+    void Area(const Reader& reader, const std::vector<std::string>& tokens)
+    {
+        const std::string& kind = tokens[0];
+        std::map<std::string, std::vector<std::string>> values = AreaValues(reader, tokens);
 
         AreaDefinition area;
         area.Name = tokens[1];
@@ -188,7 +197,14 @@ private:
             level_.Areas.push_back(area);
             return;
         }
+        AddStairs(reader, area, values);
+    }
 
+    // A staircase: its area cut across the climbing direction into equal steps, each the rise
+    // higher than the one before.
+    void AddStairs(const Reader& reader, const AreaDefinition& area,
+                   std::map<std::string, std::vector<std::string>>& values)
+    {
         const std::string& direction = values["climbing"][0];
         const int steps = reader.Whole(values["steps"][0]);
         const float rise = reader.Number(values["rise"][0]);
