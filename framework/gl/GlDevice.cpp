@@ -13,21 +13,6 @@
 
 namespace {
 
-constexpr DWORD D3DCLEAR_STENCIL = 4;
-constexpr DWORD D3DRS_ZWRITEENABLE = 14;
-constexpr DWORD D3DTS_TEXTURE0 = 16;
-constexpr DWORD D3DTS_TEXTURE7 = 23;
-constexpr DWORD D3DPT_POINTLIST = 1;
-constexpr DWORD D3DPT_LINELIST = 2;
-constexpr DWORD D3DPT_LINESTRIP = 3;
-constexpr DWORD D3DPT_TRIANGLESTRIP = 5;
-constexpr DWORD D3DPT_TRIANGLEFAN = 6;
-constexpr DWORD D3DFVF_TEXCOUNT_MASK = 0xF00;
-constexpr DWORD DT_CENTER = 0x1;
-constexpr DWORD DT_RIGHT = 0x2;
-constexpr DWORD DT_SINGLELINE = 0x20;
-constexpr DWORD DT_NOCLIP = 0x100;
-
 glm::mat4 ToGlm(const D3DMATRIX& m) { return glm::make_mat4(&m.m[0][0]); }
 
 D3DMATRIX Identity()
