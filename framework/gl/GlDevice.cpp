@@ -1,5 +1,6 @@
 #include "framework/gl/GlDevice.h"
 
+#include "framework/Utf8.h"
 #include "framework/gl/GlFormats.h"
 
 #include <glm/glm.hpp>
@@ -1076,39 +1077,11 @@ HRESULT GlDevice::DrawIndexed(const GlObjectPtr& vertexArray, std::uint32_t firs
 
 namespace {
 
-// The next character of UTF-8 text from at; a malformed sequence reads as U+FFFD a byte at a time.
+// The next character of UTF-8 text from at; a byte that starts no well-formed character reads
+// as U+FFFD.
 char32_t NextCharacter(std::string_view text, std::size_t& at)
 {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    int length = 0;
-    char32_t c = 0;
-    if (lead < 0x80) {
-        ++at;
-        return lead;
-    }
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        c = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        c = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        c = lead & 0x07;
-    }
-    bool valid = length > 0 && at + static_cast<std::size_t>(length) <= text.size();
-    for (int k = 1; valid && k < length; ++k) {
-        const unsigned char next = byte(at + static_cast<std::size_t>(k));
-        valid = (next & 0xC0) == 0x80;
-        c = (c << 6) | (next & 0x3F);
-    }
-    if (!valid || c > 0x10FFFF) {
-        ++at;
-        return 0xFFFD;
-    }
-    at += static_cast<std::size_t>(length);
-    return c;
+    return NextUtf8Character(text, at).value_or(U'\uFFFD');
 }
 
 } // namespace
