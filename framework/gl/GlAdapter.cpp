@@ -11,12 +11,6 @@
 
 namespace {
 
-constexpr DWORD D3DRTYPE_TEXTURE = 3;
-constexpr DWORD D3DUSAGE_RENDERTARGET = 1;
-constexpr DWORD D3DDEVCAPS_HWRASTERIZATION = 0x80000;
-constexpr DWORD D3DPRESENT_INTERVAL_ONE = 0x1;
-constexpr DWORD D3DPRESENT_INTERVAL_IMMEDIATE = 0x80000000;
-
 std::vector<D3DDISPLAYMODE> ReadDisplayModes()
 {
     SDL_DisplayMode desktop{};

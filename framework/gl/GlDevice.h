@@ -1,27 +1,29 @@
 // The OpenGL device: Direct3D 8's device operations on an OpenGL 3.3 core context.
 //
 // The back buffer is a framebuffer of exactly the requested size and format (R5G6B5 or
-// X8R8G8B8) with the requested depth buffer; Present draws it into the device window, scaled with
-// its aspect ratio kept, then the two colour buffers change places (the flip swap effect), so the
-// front one holds the frame last presented. (It draws rather than blits: a software driver blits
-// with shaders of its own that it compiles anew in every run.)
+// X8R8G8B8) with the requested depth buffer; Present draws it into the device window (see
+// GlSwapChain). The window is placed as the parameters ask ("Fake Fullscreen" or full screen;
+// see PlaceDeviceWindow).
 //
 // Render states honoured: Z enable (7), Z write enable (14), fill mode (8), cull mode (22),
 // lighting (137), ambient (139); others are accepted and have no effect. Texture stage 0's
 // magnification, minification and mip filters are honoured; other stages are accepted.
 //
-// A frame costs the driver as little as the calls allow: the device remembers what it last set
-// in the OpenGL context and sets only what differs, uploads the scene program's values only
-// when they change, and reads every vertex buffer through a vertex array of its own, so that a
-// draw call of the world's batches is a texture bind, a vertex array bind and the draw. Text
-// comes from a glyph atlas per font face (GlyphAtlas), drawn instanced in one call a line.
+// A frame costs the driver as little as the calls allow: the device sets the OpenGL context's
+// state through a record of what it last set there (GlStateCache), so only what differs is
+// set; uploads the scene program's values only when they change; and reads every vertex buffer
+// through a vertex array of its own, so that a draw call of the world's batches is a texture
+// bind, a vertex array bind and the draw. Text is drawn by GlTextDrawer.
 #pragma once
 
 #include "framework/Device.h"
 #include "framework/gl/Fonts.h"
 #include "framework/gl/GlObjects.h"
+#include "framework/gl/GlResources.h"
 #include "framework/gl/GlShaders.h"
-#include "framework/gl/GlyphAtlas.h"
+#include "framework/gl/GlStateCache.h"
+#include "framework/gl/GlSwapChain.h"
+#include "framework/gl/GlTextDrawer.h"
 #include "framework/gl/XMeshFiles.h"
 #include "framework/sdl/SdlPlatform.h"
 
@@ -29,42 +31,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <utility>
-#include <vector>
-
-class GlDevice;
-
-// Lets resources reach their device while it lives; Device is null once it is released.
-struct GlDeviceLink {
-    GlDevice* Device = nullptr;
-};
-
-class GlTexture final : public IDirect3DTexture8 {
-public:
-    GlTexture(GlObjectPtr texture, UINT width, UINT height, UINT levels)
-        : texture_(std::move(texture)), width_(width), height_(height), levels_(levels)
-    {
-    }
-    UINT Width() const override { return width_; }
-    UINT Height() const override { return height_; }
-    UINT LevelCount() const override { return levels_; }
-    const GlObjectPtr& Object() const { return texture_; }
-
-private:
-    GlObjectPtr texture_;
-    UINT width_;
-    UINT height_;
-    UINT levels_;
-};
-
-// A vertex buffer's vertex array: made at the buffer's first draw, pointed at the buffer in the
-// vertex format and stride of that draw, and pointed again only when those change.
-struct GlStreamArray {
-    GlObjectPtr Buffer;
-    GlObjectPtr Array;
-    DWORD Fvf = 0;
-    UINT Stride = 0;
-};
 
 class GlDevice final : public IDirect3DDevice8 {
 public:
@@ -108,54 +74,24 @@ public:
     // The buffer object behind a vertex buffer of this back end, 0 for any other.
     static GLuint BufferName(IDirect3DVertexBuffer8* buffer);
     // Someone else drew with the context: the next draw sets the device's state again.
-    void ForgetGlState();
+    void ForgetGlState() { state_.ForgetAll(); }
 
 private:
     friend class GlReference;
     GlDevice() = default;
     HRESULT Build(D3DPRESENT_PARAMETERS& params);
+    HRESULT MakeBuffers(const D3DPRESENT_PARAMETERS& params, GLenum colourFormat, DepthFormat depthFormat);
+    HRESULT MakePrograms();
+    void SetFixedState();
+    void TakeWindow(bool windowed);
+    bool ShowBackBuffer() { return swapChain_.Show(window_->Handle, state_); }
     void ApplyRasterState();
     bool ApplyDrawState();
-    bool ShowBackBuffer();
     bool SelectSceneProgram();
     void UploadSceneUniforms();
+    void UploadLights(const SceneProgram& program);
     void UpdateSampler();
     bool PrepareStream(UINT& vertexSize);
-    GlyphAtlas& AtlasFor(const std::shared_ptr<TtfFace>& face);
-
-    // ---- what the context holds, as the device last set it ----
-    void BindFramebuffer(GLuint framebuffer);
-    void SetViewport(GLint x, GLint y, GLsizei width, GLsizei height);
-    void Switch(GLenum capability, int& known, bool on);
-    void UseProgram(const GlObjectPtr& program);
-    void BindVertexArray(const GlObjectPtr& array);
-    void BindTexture(const GlObjectPtr& texture);
-    void BindSampler(const GlObjectPtr& sampler);
-    struct GlState {
-        GLuint Framebuffer = ~0u;
-        GLint Viewport[4] = {-1, -1, -1, -1};
-        int DepthTest = -1; // -1 unknown, 0 off, 1 on
-        int DepthMask = -1;
-        int CullFace = -1;
-        int Blend = -1;
-        int Scissor = -1;
-        GLint ScissorBox[4] = {-1, -1, -1, -1};
-        GLenum FrontFace = 0;
-        GLenum PolygonMode = 0;
-        float ClearColour[4] = {-1, -1, -1, -1};
-        double ClearDepth = -1;
-        // Bound objects by name (~0: unknown), kept alive while bound so that their names
-        // cannot be reused meanwhile.
-        GLuint ProgramName = ~0u;
-        GLuint VertexArrayName = ~0u;
-        GLuint TextureName = ~0u;
-        GLuint SamplerName = ~0u;
-        GlObjectPtr Program;
-        GlObjectPtr VertexArray;
-        GlObjectPtr Texture;
-        GlObjectPtr Sampler;
-    };
-    GlState gl_;
 
     struct LightSlot {
         D3DLIGHT8 Light{};
@@ -170,13 +106,10 @@ private:
     UINT height_ = 0;
     bool hasDepth_ = false;
     UINT maxTextureSize_ = 0;
-    int drawableWidth_ = -1; // the window's size at the last Present
-    int drawableHeight_ = -1;
 
-    GlObjectPtr colour_[2];
-    GlObjectPtr framebuffer_[2];
-    GlObjectPtr depth_;
-    int back_ = 0; // index of the back buffer; the other one is the front
+    GlStateCache state_;
+    GlSwapChain swapChain_;
+    GlTextDrawer text_;
 
     // A scene program per variant the draws have needed, with the versions of the values each
     // holds; scene_ is the one the current state needs.
@@ -189,18 +122,7 @@ private:
     };
     std::map<std::uint32_t, std::unique_ptr<SceneUse>> scenePrograms_;
     SceneUse* scene_ = nullptr;
-    TextProgram text_;
-    // The present programs, made at their first use: the copy, and the scaled one for a window
-    // of another size.
-    PresentProgram presentCopy_;
-    PresentProgram presentScaled_;
-    int presentOffset_[2] = {-1, -1}; // what the copy program holds
-    GlObjectPtr presentArray_; // no attributes: the present triangle needs none
-    GlObjectPtr presentLinear_;
-    GlObjectPtr textArray_;
-    GlObjectPtr textVertices_;
-    GlObjectPtr sampler_;
-    GlObjectPtr textSampler_;
+    GlObjectPtr sampler_; // texture stage 0's filters
 
     // Direct3D state
     bool inScene_ = false;
@@ -232,18 +154,4 @@ private:
     std::uint64_t lightsVersion_ = 1;
     bool variantDirty_ = true;
     bool samplerDirty_ = true;
-
-    // Text: an atlas per face, and the last batch of glyphs the text vertex buffer holds.
-    std::vector<std::unique_ptr<GlyphAtlas>> atlases_;
-    struct TextBatchMemo {
-        std::uint64_t Face = 0;
-        int Generation = -1;
-        std::string Text;
-        RECT Rect{};
-        DWORD Format = 0;
-        int Glyphs = -1; // -1: the vertex buffer holds no batch that a draw could repeat
-    } textMemo_;
-    D3DCOLOR inkUniform_ = 0;
-    bool inkKnown_ = false;
-    float textStaging_[TextGlyphs * 6][4] = {}; // pixel x, y, atlas u, v of each corner
 };

@@ -14,12 +14,11 @@ GLenum ColourFormatFor(D3DFORMAT format)
 
 DepthFormat DepthFormatFor(D3DFORMAT format)
 {
-    constexpr D3DFORMAT D24S8 = 75;
     switch (format) {
     case D3DFMT_D32: return {GL_DEPTH_COMPONENT32, GL_DEPTH_ATTACHMENT};
     case D3DFMT_D24X8: return {GL_DEPTH_COMPONENT24, GL_DEPTH_ATTACHMENT};
     case D3DFMT_D16: return {GL_DEPTH_COMPONENT16, GL_DEPTH_ATTACHMENT};
-    case D24S8: return {GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL_ATTACHMENT};
+    case D3DFMT_D24S8: return {GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL_ATTACHMENT};
     default: return {};
     }
 }

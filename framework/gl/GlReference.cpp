@@ -1,6 +1,7 @@
 #include "framework/gl/GlReference.h"
 
 #include "framework/gl/GlDevice.h"
+#include "framework/gl/GlFormats.h"
 
 #include <glm/glm.hpp>
 #include <glm/gtc/type_ptr.hpp>
@@ -22,8 +23,16 @@ private:
         GLsizei Count = 0;
     };
 
+    bool FindLights(std::string& error);
+    void CopyBatches(const std::vector<Batch>& batches);
+    void MakeVertexArray();
+    void CopySampler();
+    void SetUniforms();
+
     GlDevice& device_;
     bool ready_ = false;
+    D3DLIGHT8 sun_{};
+    D3DLIGHT8 lamp_{};
     ReferenceProgram program_;
     GlObjectPtr vertices_;
     GlObjectPtr array_;
@@ -41,25 +50,44 @@ glm::mat4 ToGlm(const D3DMATRIX& m) { return glm::make_mat4(&m.m[0][0]); }
 
 GlReference::GlReference(GlDevice& device, const std::vector<Batch>& batches, std::string& error) : device_(device)
 {
-    const auto& context = device.context_;
-    if (!context->Use()) {
+    if (!device.context_->Use()) {
         error = "the OpenGL context cannot be made current";
         return;
     }
-    // The demo's lighting: one directional light and one point light, enabled in that order.
+    if (!FindLights(error) || !BuildReferenceProgram(device.context_, program_, error))
+        return;
+    CopyBatches(batches);
+    MakeVertexArray();
+    CopySampler();
+    SetUniforms();
+    projection_ = ToGlm(device.projection_);
+    device.ForgetGlState(); // the set-up bound objects of its own
+    ready_ = glGetError() == GL_NO_ERROR;
+    if (!ready_)
+        error = "the graphics driver refused the reference's set-up";
+}
+
+// The demo's lighting: one directional light and one point light, enabled in that order.
+bool GlReference::FindLights(std::string& error)
+{
     std::vector<const D3DLIGHT8*> lights;
-    for (const auto& [index, slot] : device.lights_)
+    for (const auto& [index, slot] : device_.lights_)
         if (slot.Enabled)
             lights.push_back(&slot.Light);
     if (lights.size() != 2 || lights[0]->Type != D3DLIGHT_DIRECTIONAL || lights[1]->Type != D3DLIGHT_POINT) {
         error = "the reference draws one directional light and then one point light";
-        return;
+        return false;
     }
-    if (!BuildReferenceProgram(context, program_, error))
-        return;
+    sun_ = *lights[0];
+    lamp_ = *lights[1];
+    return true;
+}
 
-    // One vertex buffer holding every batch, copied on the graphics side; a run of batches with
-    // one texture is one range.
+// One vertex buffer holding every batch, copied on the graphics side; a run of batches with one
+// texture is one range. Batches without a texture are drawn with a white one.
+void GlReference::CopyBatches(const std::vector<Batch>& batches)
+{
+    const auto& context = device_.context_;
     GLsizeiptr total = 0;
     for (const Batch& batch : batches)
         total += static_cast<GLsizeiptr>(batch.VertexCount) * static_cast<GLsizeiptr>(sizeof(Vertex));
@@ -91,8 +119,11 @@ GlReference::GlReference(GlDevice& device, const std::vector<Batch>& batches, st
     }
     glBindBuffer(GL_COPY_READ_BUFFER, 0);
     glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
+}
 
-    array_ = MakeGlObject(context, GlKind::VertexArray);
+void GlReference::MakeVertexArray()
+{
+    array_ = MakeGlObject(device_.context_, GlKind::VertexArray);
     glBindVertexArray(array_->Name());
     glBindBuffer(GL_ARRAY_BUFFER, vertices_->Name());
     glEnableVertexAttribArray(PositionAttribute);
@@ -103,38 +134,38 @@ GlReference::GlReference(GlDevice& device, const std::vector<Batch>& batches, st
     glVertexAttribPointer(TexCoordAttribute, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<const void*>(24));
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
 
-    // The device's texture filters, as its sampler holds them.
-    if (device.samplerDirty_)
-        device.UpdateSampler();
-    sampler_ = MakeGlObject(context, GlKind::Sampler);
+// The device's texture filters, as its sampler holds them.
+void GlReference::CopySampler()
+{
+    if (device_.samplerDirty_)
+        device_.UpdateSampler();
+    sampler_ = MakeGlObject(device_.context_, GlKind::Sampler);
     for (const GLenum parameter : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T}) {
         GLint value = 0;
-        glGetSamplerParameteriv(device.sampler_->Name(), parameter, &value);
+        glGetSamplerParameteriv(device_.sampler_->Name(), parameter, &value);
         glSamplerParameteri(sampler_->Name(), parameter, value);
     }
+}
 
-    // Lights, ambient light and projection as the device would hand them to its scene program.
-    const D3DLIGHT8& sun = *lights[0];
-    const D3DLIGHT8& lamp = *lights[1];
+// Lights and ambient light as the device would hand them to its scene program.
+void GlReference::SetUniforms()
+{
+    const D3DLIGHT8& sun = sun_;
+    const D3DLIGHT8& lamp = lamp_;
     const float length = std::sqrt(sun.Direction.x * sun.Direction.x + sun.Direction.y * sun.Direction.y +
                                    sun.Direction.z * sun.Direction.z);
+    float ambient[4];
+    ColourOf(device_.ambient_, ambient);
     glUseProgram(program_.Program->Name());
-    glUniform1i(program_.RemapDepth, context->HasClipControl() ? 0 : 1);
-    glUniform3f(program_.Ambient, static_cast<float>((device.ambient_ >> 16) & 0xFF) / 255.0f,
-                static_cast<float>((device.ambient_ >> 8) & 0xFF) / 255.0f,
-                static_cast<float>(device.ambient_ & 0xFF) / 255.0f);
+    glUniform1i(program_.RemapDepth, device_.context_->HasClipControl() ? 0 : 1);
+    glUniform3f(program_.Ambient, ambient[0], ambient[1], ambient[2]);
     glUniform3f(program_.SunDirection, sun.Direction.x / length, sun.Direction.y / length, sun.Direction.z / length);
     glUniform3f(program_.SunDiffuse, sun.Diffuse.r, sun.Diffuse.g, sun.Diffuse.b);
     glUniform3f(program_.LampDiffuse, lamp.Diffuse.r, lamp.Diffuse.g, lamp.Diffuse.b);
     glUniform4f(program_.LampAttenuation, lamp.Attenuation0, lamp.Attenuation1, lamp.Attenuation2, lamp.Range);
     glUseProgram(0);
-    projection_ = ToGlm(device.projection_);
-
-    device.ForgetGlState(); // the set-up bound objects of its own
-    ready_ = glGetError() == GL_NO_ERROR;
-    if (!ready_)
-        error = "the graphics driver refused the reference's set-up";
 }
 
 // The device's own state changes go through its record of the context, so both keep track of
@@ -145,14 +176,14 @@ void GlReference::DrawFrame(const D3DMATRIX& view, const D3DVECTOR& eye)
     d.context_->UseWith(d.window_->Handle);
     d.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     d.ApplyRasterState();
-    d.UseProgram(program_.Program);
-    d.BindVertexArray(array_);
-    d.BindSampler(sampler_);
+    d.state_.UseProgram(program_.Program);
+    d.state_.BindVertexArray(array_);
+    d.state_.BindSampler(sampler_);
     const glm::mat4 viewProjection = projection_ * ToGlm(view);
     glUniformMatrix4fv(program_.ViewProjection, 1, GL_FALSE, glm::value_ptr(viewProjection));
     glUniform3f(program_.LampPosition, eye.x, eye.y, eye.z);
     for (const Range& range : ranges_) {
-        d.BindTexture(range.Texture);
+        d.state_.BindTexture(range.Texture);
         glDrawArrays(GL_TRIANGLES, range.First, range.Count);
     }
     if (!d.ShowBackBuffer())

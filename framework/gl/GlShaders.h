@@ -1,6 +1,7 @@
-// The two shader programs of the device: the scene program, which does Direct3D 8's
-// fixed-function work (transforms, per-vertex lighting, texture stage 0 modulating the lit
-// colour), and the text program, which blends glyph coverage in an ink colour.
+// The shader programs of the device: the scene program, which does Direct3D 8's fixed-function
+// work (transforms, per-vertex lighting, texture stage 0 modulating the lit colour); the text
+// program, which blends glyph coverage in an ink colour; the present programs, which show the
+// back buffer in the window; and the bare reference renderer's program.
 #pragma once
 
 #include "framework/gl/GlObjects.h"

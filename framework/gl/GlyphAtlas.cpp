@@ -12,7 +12,7 @@ GlyphAtlas::GlyphAtlas(std::shared_ptr<SdlGlContext> context, std::shared_ptr<Tt
     Sync();
 }
 
-const GlyphAtlas::Glyph& GlyphAtlas::Find(char32_t c)
+const GlyphMetrics& GlyphAtlas::Find(char32_t c)
 {
     Glyph* glyph = nullptr;
     if (c < 128) {

@@ -1,42 +1,33 @@
 // The glyphs of one font face, each rendered once by SDL_ttf (as it renders a line of that one
 // character) into one coverage texture, so that text is drawn from it without rendering or
 // allocating anything per frame. The digits, which counters on the screen change all the time,
-// are rendered when the atlas is made, every other character the first time it is asked for. Lines are laid out from the glyphs' advances and
-// the font's kerning table: for text without kerning pairs (the frames-per-second read-out) the
-// picture is SDL_ttf's own, pixel for pixel.
+// are rendered when the atlas is made, every other character the first time it is asked for.
+// LayOutText places the glyphs by their advances and the font's kerning table: for text without
+// kerning pairs (the frames-per-second read-out) the picture is SDL_ttf's own, pixel for pixel.
 #pragma once
 
 #include "framework/gl/Fonts.h"
 #include "framework/gl/GlObjects.h"
+#include "framework/gl/TextLayout.h"
 
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <vector>
 
-class GlyphAtlas {
+class GlyphAtlas final : public GlyphSource {
 public:
-    struct Glyph {
-        int Left = 0; // where the picture starts, from the pen position
-        int Width = 0; // 0: nothing to draw (a space)
-        int Height = 0;
-        int Advance = 0;
-        int X = 0; // place in the atlas
-        int Y = 0;
-        bool Rendered = false;
-    };
-
     // The context must be current.
     GlyphAtlas(std::shared_ptr<SdlGlContext> context, std::shared_ptr<TtfFace> face, int maxTextureSize);
 
     std::uint64_t FaceId() const { return face_->Id(); }
-    int LineSkip() const { return face_->LineSkip(); }
+    int LineSkip() const override { return face_->LineSkip(); }
     // The glyph of a character, rendered and added the first time.
-    const Glyph& Find(char32_t c);
+    const GlyphMetrics& Find(char32_t c) override;
     // Hands the texture the glyphs added since the last time; the context must be current, and
     // the texture is left bound to texture unit 0. True when it uploaded anything.
     bool Sync();
-    int Kerning(char32_t previous, char32_t c) const;
+    int Kerning(char32_t previous, char32_t c) const override;
 
     const GlObjectPtr& Texture() const { return texture_; }
     int Width() const { return width_; }
@@ -45,6 +36,10 @@ public:
     int Generation() const { return generation_; }
 
 private:
+    struct Glyph : GlyphMetrics {
+        bool Rendered = false;
+    };
+
     Glyph Render(char32_t c);
 
     std::shared_ptr<SdlGlContext> context_;

@@ -344,109 +344,145 @@ void Material(Reader& in)
     }
 }
 
+// What a mesh's child templates are checked against: its vertex count and each face's corners.
+struct MeshShape {
+    std::uint32_t Vertices = 0;
+    std::vector<std::uint32_t> Corners; // one count a face
+    std::uint32_t Faces() const { return static_cast<std::uint32_t>(Corners.size()); }
+};
+
+MeshShape MeshBody(Reader& in)
+{
+    MeshShape shape;
+    shape.Vertices = in.Int();
+    for (std::uint32_t i = 0; i < shape.Vertices; ++i)
+        Floats(in, 3);
+    const std::uint32_t faces = in.Int();
+    for (std::uint32_t f = 0; f < faces; ++f) {
+        shape.Corners.push_back(in.Int());
+        if (shape.Corners.back() < 3)
+            in.Fail("a face has fewer than three corners");
+        for (std::uint32_t c = 0; c < shape.Corners.back(); ++c)
+            if (const std::uint32_t index = in.Int(); index >= shape.Vertices)
+                in.Fail("a face names vertex " + std::to_string(index) + " of a mesh of " +
+                        std::to_string(shape.Vertices) + " vertices");
+        in.OptionalSeparator();
+    }
+    return shape;
+}
+
+void MeshNormals(Reader& in, const MeshShape& mesh)
+{
+    in.Head();
+    const std::uint32_t normals = in.Int();
+    for (std::uint32_t i = 0; i < normals; ++i)
+        Floats(in, 3);
+    if (in.Int() != mesh.Faces())
+        in.Fail("the normals give another number of faces than the mesh");
+    for (const std::uint32_t corners : mesh.Corners) {
+        if (in.Int() != corners)
+            in.Fail("a face of the normals has another number of corners than the mesh's");
+        for (std::uint32_t c = 0; c < corners; ++c)
+            if (in.Int() >= normals)
+                in.Fail("a face names a normal that does not exist");
+        in.OptionalSeparator();
+    }
+    in.Close();
+}
+
+void MeshTextureCoords(Reader& in, const MeshShape& mesh)
+{
+    in.Head();
+    if (in.Int() != mesh.Vertices)
+        in.Fail("the texture coordinates do not match the vertices");
+    for (std::uint32_t i = 0; i < mesh.Vertices; ++i)
+        Floats(in, 2);
+    in.Close();
+}
+
+void MeshVertexColors(Reader& in, const MeshShape& mesh)
+{
+    in.Head();
+    if (in.Int() != mesh.Vertices)
+        in.Fail("the vertex colours do not match the vertices");
+    for (std::uint32_t i = 0; i < mesh.Vertices; ++i) {
+        if (in.Int() >= mesh.Vertices)
+            in.Fail("a colour names a vertex that does not exist");
+        Floats(in, 4);
+        in.OptionalSeparator();
+    }
+    in.Close();
+}
+
+void MeshMaterialList(Reader& in, const MeshShape& mesh)
+{
+    in.Head();
+    const std::uint32_t declared = in.Int();
+    const std::uint32_t indices = in.Int();
+    if (indices != mesh.Faces() && indices != 1)
+        in.Fail("the material list does not give a material for every face");
+    std::uint64_t highest = 0; // the highest material index + 1
+    for (std::uint32_t i = 0; i < indices; ++i)
+        highest = std::max<std::uint64_t>(highest, std::uint64_t{in.Int()} + 1);
+    in.OptionalSemicolonHere();
+    std::uint32_t materials = 0;
+    for (std::string m = in.Token(); m != "}"; m = in.Token()) {
+        if (m.empty())
+            in.Fail("the file ends inside a material list");
+        if (m == "{") { // a material of the file named by reference
+            in.Token();
+            in.Close();
+            ++materials;
+        } else if (m == "Material") {
+            Material(in);
+            ++materials;
+        } else if (m != ";") {
+            in.Skip();
+        }
+    }
+    if (materials != declared)
+        in.Fail("the material list declares " + std::to_string(declared) + " materials and holds " +
+                std::to_string(materials));
+    if (mesh.Faces() > 0 && highest > materials)
+        in.Fail("a face names material " + std::to_string(highest - 1) + " of " + std::to_string(materials));
+}
+
+void SkinWeights(Reader& in, const MeshShape& mesh)
+{
+    in.Head();
+    in.Quoted();
+    const std::uint32_t weights = in.Int();
+    for (std::uint32_t i = 0; i < weights; ++i)
+        if (in.Int() >= mesh.Vertices)
+            in.Fail("a skin weight names a vertex that does not exist");
+    for (std::uint32_t i = 0; i < weights; ++i)
+        in.Float();
+    for (int i = 0; i < 16; ++i)
+        in.Float();
+    in.Semicolon();
+    in.Close();
+}
+
 // Reads a mesh and checks every index and count of its data against what it holds.
 void Mesh(Reader& in)
 {
     in.Head();
-    const std::uint32_t vertices = in.Int();
-    for (std::uint32_t i = 0; i < vertices; ++i)
-        Floats(in, 3);
-    const std::uint32_t faces = in.Int();
-    std::vector<std::uint32_t> corners;
-    for (std::uint32_t f = 0; f < faces; ++f) {
-        corners.push_back(in.Int());
-        if (corners.back() < 3)
-            in.Fail("a face has fewer than three corners");
-        for (std::uint32_t c = 0; c < corners.back(); ++c)
-            if (const std::uint32_t index = in.Int(); index >= vertices)
-                in.Fail("a face names vertex " + std::to_string(index) + " of a mesh of " +
-                        std::to_string(vertices) + " vertices");
-        in.OptionalSeparator();
-    }
-
+    const MeshShape mesh = MeshBody(in);
     for (std::string t = in.Token(); t != "}"; t = in.Token()) {
-        if (t.empty()) {
+        if (t.empty())
             in.Fail("the file ends inside a mesh");
-        } else if (t == "MeshNormals") {
-            in.Head();
-            const std::uint32_t normals = in.Int();
-            for (std::uint32_t i = 0; i < normals; ++i)
-                Floats(in, 3);
-            if (in.Int() != faces)
-                in.Fail("the normals give another number of faces than the mesh");
-            for (std::uint32_t f = 0; f < faces; ++f) {
-                if (in.Int() != corners[f])
-                    in.Fail("a face of the normals has another number of corners than the mesh's");
-                for (std::uint32_t c = 0; c < corners[f]; ++c)
-                    if (in.Int() >= normals)
-                        in.Fail("a face names a normal that does not exist");
-                in.OptionalSeparator();
-            }
-            in.Close();
-        } else if (t == "MeshTextureCoords") {
-            in.Head();
-            if (in.Int() != vertices)
-                in.Fail("the texture coordinates do not match the vertices");
-            for (std::uint32_t i = 0; i < vertices; ++i)
-                Floats(in, 2);
-            in.Close();
-        } else if (t == "MeshVertexColors") {
-            in.Head();
-            if (in.Int() != vertices)
-                in.Fail("the vertex colours do not match the vertices");
-            for (std::uint32_t i = 0; i < vertices; ++i) {
-                if (in.Int() >= vertices)
-                    in.Fail("a colour names a vertex that does not exist");
-                Floats(in, 4);
-                in.OptionalSeparator();
-            }
-            in.Close();
-        } else if (t == "MeshMaterialList") {
-            in.Head();
-            const std::uint32_t declared = in.Int();
-            const std::uint32_t indices = in.Int();
-            if (indices != faces && indices != 1)
-                in.Fail("the material list does not give a material for every face");
-            std::uint64_t highest = 0; // the highest material index + 1
-            for (std::uint32_t i = 0; i < indices; ++i)
-                highest = std::max<std::uint64_t>(highest, std::uint64_t{in.Int()} + 1);
-            in.OptionalSemicolonHere();
-            std::uint32_t materials = 0;
-            for (std::string m = in.Token(); m != "}"; m = in.Token()) {
-                if (m.empty())
-                    in.Fail("the file ends inside a material list");
-                if (m == "{") { // a material of the file named by reference
-                    in.Token();
-                    in.Close();
-                    ++materials;
-                } else if (m == "Material") {
-                    Material(in);
-                    ++materials;
-                } else if (m != ";") {
-                    in.Skip();
-                }
-            }
-            if (materials != declared)
-                in.Fail("the material list declares " + std::to_string(declared) + " materials and holds " +
-                        std::to_string(materials));
-            if (faces > 0 && highest > materials)
-                in.Fail("a face names material " + std::to_string(highest - 1) + " of " + std::to_string(materials));
-        } else if (t == "SkinWeights") {
-            in.Head();
-            in.Quoted();
-            const std::uint32_t weights = in.Int();
-            for (std::uint32_t i = 0; i < weights; ++i)
-                if (in.Int() >= vertices)
-                    in.Fail("a skin weight names a vertex that does not exist");
-            for (std::uint32_t i = 0; i < weights; ++i)
-                in.Float();
-            for (int i = 0; i < 16; ++i)
-                in.Float();
-            in.Semicolon();
-            in.Close();
-        } else {
+        else if (t == "MeshNormals")
+            MeshNormals(in, mesh);
+        else if (t == "MeshTextureCoords")
+            MeshTextureCoords(in, mesh);
+        else if (t == "MeshVertexColors")
+            MeshVertexColors(in, mesh);
+        else if (t == "MeshMaterialList")
+            MeshMaterialList(in, mesh);
+        else if (t == "SkinWeights")
+            SkinWeights(in, mesh);
+        else
             in.Skip();
-        }
     }
 }
 

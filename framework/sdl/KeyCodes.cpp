@@ -1,5 +1,7 @@
 #include "framework/sdl/KeyCodes.h"
 
+#include "framework/Utf8.h"
+
 int VirtualKeyCode(SDL_Keycode key, SDL_Scancode scancode)
 {
     if (key >= SDLK_a && key <= SDLK_z)
@@ -113,48 +115,10 @@ int ControlCharacter(SDL_Keycode key)
 std::vector<int> Latin1Characters(std::string_view utf8)
 {
     std::vector<int> characters;
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        int length = 0;
-        unsigned codePoint = 0;
-        if (lead < 0x80) {
-            length = 1;
-            codePoint = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            codePoint = lead & 0x1Fu;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            codePoint = lead & 0x0Fu;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            codePoint = lead & 0x07u;
-        } else {
-            ++i; // a stray continuation byte or an invalid lead byte
-            continue;
-        }
-        if (i + static_cast<std::size_t>(length) > utf8.size()) {
-            break;
-        }
-        bool valid = true;
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
-            if ((next & 0xC0) != 0x80) {
-                valid = false;
-                break;
-            }
-            codePoint = (codePoint << 6) | (next & 0x3Fu);
-        }
-        if (!valid) {
-            ++i;
-            continue;
-        }
-        i += static_cast<std::size_t>(length);
-        // Overlong forms of ASCII are not characters of their own.
-        const bool overlong = length == 2 && codePoint < 0x80;
-        if (!overlong && codePoint >= 1 && codePoint <= 255)
-            characters.push_back(static_cast<int>(codePoint));
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::optional<char32_t> c = NextUtf8Character(utf8, at);
+        if (c && *c >= 1 && *c <= 255)
+            characters.push_back(static_cast<int>(*c));
     }
     return characters;
 }

@@ -22,6 +22,6 @@ int MouseButtons(Uint32 sdlButtonState);
 // Backspace 8, Tab 9; 0 for every other key.
 int ControlCharacter(SDL_Keycode key);
 
-// The characters 1 to 255 of a piece of typed UTF-8 text; characters beyond Latin-1 and
-// malformed bytes are left out.
+// The characters 1 to 255 of a piece of typed UTF-8 text; characters beyond Latin-1 and the
+// bytes that NextUtf8Character refuses (overlong forms among them) are left out.
 std::vector<int> Latin1Characters(std::string_view utf8);

@@ -6,6 +6,7 @@
 
 #include <SDL2/SDL_image.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -216,6 +217,36 @@ void SdlWindow::Deliver(const SDL_Event& event)
         break;
     default: break;
     }
+}
+
+void PlaceDeviceWindow(SdlWindowNative& window, bool fullScreen, int width, int height)
+{
+    SDL_Window* handle = window.Handle;
+    if (!fullScreen) {
+        SDL_SetWindowFullscreen(handle, 0);
+        SDL_SetWindowBordered(handle, SDL_FALSE);
+        SDL_SetWindowSize(handle, width, height);
+        SDL_SetWindowPosition(handle, 0, 0);
+    } else {
+        // Without a window manager (a bare X server) the full-screen request alone changes
+        // nothing, so the window is also made to cover its display by itself.
+        const int display = std::max(SDL_GetWindowDisplayIndex(handle), 0);
+        SDL_Rect bounds{};
+        if (SDL_GetDisplayBounds(display, &bounds) == 0) {
+            SDL_SetWindowBordered(handle, SDL_FALSE);
+            SDL_SetWindowPosition(handle, bounds.x, bounds.y);
+            SDL_SetWindowSize(handle, bounds.w, bounds.h);
+        }
+        SDL_SetWindowFullscreen(handle, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+    window.PresentedByDevice = true;
+}
+
+void ReleaseDeviceWindow(SdlWindowNative& window, bool fullScreen)
+{
+    window.PresentedByDevice = false;
+    if (fullScreen && window.Handle != nullptr)
+        SDL_SetWindowFullscreen(window.Handle, 0);
 }
 
 // ---- SdlPlatform ----------------------------------------------------------------

@@ -1,5 +1,6 @@
-// The windowing services on SDL2: windows and their events, letting pending events through,
-// message boxes, the mouse cursor, the tick counter, the program folder and ending the process.
+// The windowing services on SDL2: windows and their events, a window's placing for a graphics
+// device, letting pending events through, message boxes, the mouse cursor, the tick counter,
+// the program folder and ending the process.
 //
 // Message boxes: every box's title and text are also written to standard error, and a box that
 // cannot be shown counts as answered with OK. Setting the environment variable
@@ -34,6 +35,14 @@ struct SdlWindowNative {
     bool BlackBackground = false;
     bool PresentedByDevice = false; // a graphics device draws every frame of it
 };
+
+// Hands the window to a graphics device that draws every frame of it. Windowed ("Fake
+// Fullscreen"): a borderless window of width x height at the screen's top-left corner. Full
+// screen: the whole desktop of the window's display, in SDL's desktop full-screen mode.
+void PlaceDeviceWindow(SdlWindowNative& window, bool fullScreen, int width, int height);
+// Takes the window back from its device: a full-screen window leaves full screen (keeping the
+// place and size it had there), and no device draws it any more.
+void ReleaseDeviceWindow(SdlWindowNative& window, bool fullScreen);
 
 class SdlWindow final : public Window {
 public:
