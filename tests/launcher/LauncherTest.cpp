@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <optional>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -41,6 +42,12 @@ protected:
 };
 
 const auto ModeChange = StartsWith("Screenmode changed to ");
+const std::string ReadError =
+    "Either this is the first time you have run this game, or else your configuration file has become corrupted. In "
+    "any case, the program will lock into a low-quality graphics mode as default - it is recommended that you change "
+    "this!";
+const std::string WriteError = "Error writing configuration file to disk! Possible causes: you are running the disk "
+                               "off read-only media (such as CD-ROM) or the disk is full.";
 
 TEST_F(LauncherTest, TheSettingsFileIsReadLikeThisAndWrittenBackWhole)
 {
@@ -78,7 +85,7 @@ TEST_F(LauncherTest, TheSettingsFileIsReadLikeThisAndWrittenBackWhole)
         const bool defaulted = c.read.Width == 640 && c.read.Depth == 16;
         EXPECT_EQ(platform.MessageBoxes.size(), defaulted ? 1u : 0u);
         for (const RecordedMessageBox& box : platform.MessageBoxes)
-            EXPECT_EQ(box.Text, frmConfig::ReadErrorText);
+            EXPECT_EQ(box.Text, ReadError);
         view.window.Handlers.QueryUnload(); // the user closes the launcher
         EXPECT_EQ(ReadWholeFile(config), std::to_string(got.Width) + "," + std::to_string(got.Height) + "," +
                                              std::to_string(got.Depth) + "," + std::to_string(got.Windowed) + "\r\n");
@@ -157,10 +164,76 @@ TEST_F(LauncherTest, GoStartsInOrderClosingTheLauncherBeforeTheDeviceAndGreyMean
                                    "MessageBox No Configuration File", "Unload frmConfig", "CreateDevice(0, 1, 0x20)",
                                    "Show Main", "MessageBox Error loading map", "Unload Main", "ShowCursor(1) -> 0",
                                    "ShowCursor(1) -> 1"));
-    EXPECT_EQ(platform.MessageBoxes.at(0).Text, frmConfig::WriteErrorText);
+    EXPECT_EQ(platform.MessageBoxes.at(0).Text, WriteError);
     EXPECT_EQ(graphics->CreatedWith.Windowed, 0);
     EXPECT_EQ(graphics->CreatedWith.BackBufferWidth, 800u);
     EXPECT_EQ(graphics->CreatedWith.BackBufferFormat, D3DFMT_X8R8G8B8);
+}
+
+TEST_F(LauncherTest, ASaveReplacesOnlyAWritableFileKeepingItsLinkAndPermissionsAndClearsLeftovers)
+{
+    namespace fs = std::filesystem;
+    const std::string old = "800,600,32,0\r\n", saved = "1024,768,32,1\r\n";
+    const fs::path real = folder.Path() / "real", target = real / "settings.cfg";
+    fs::create_directory(real);
+    const mode_t umask = ::umask(027);
+    form.Config = {1024, 768, 32, 1};
+    const auto file = [&](const fs::path& path, fs::perms mode) {
+        WriteWholeFile(path, old);
+        fs::permissions(path, mode);
+    };
+    const auto link = [&] { fs::create_symlink("real/settings.cfg", config); };
+    const auto octal = [](fs::perms mode) { return (std::ostringstream() << std::oct << unsigned(mode)).str(); };
+    const struct {
+        const char* name;
+        std::function<void()> prepare;
+        fs::path written;  // the file that holds the line afterwards
+        std::string line;  // the line it holds
+        fs::perms mode;    // its permissions
+        bool refused;      // the write-error message shown
+    } cases[] = {
+        {"a first save: 0666 less the umask", [] {}, config, saved, fs::perms(0640), false},
+        {"permissions that the umask would change", [&] { file(config, fs::perms(0604)); }, config, saved,
+         fs::perms(0604), false},
+        // Root may write any file: the owner's write bit decides.
+        {"read-only", [&] { file(config, fs::perms(0444)); }, config, old, fs::perms(0444), true},
+        {"a link", [&] { file(target, fs::perms(0600)), link(); }, target, saved, fs::perms(0600), false},
+        {"a link to a read-only file", [&] { file(target, fs::perms(0400)), link(); }, target, old, fs::perms(0400),
+         true},
+        {"a link to no file yet", link, target, saved, fs::perms(0640), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(config), fs::remove(target);
+        c.prepare();
+        const bool linked = fs::is_symlink(config);
+        platform.MessageBoxes.clear();
+        form.Form_QueryUnload();
+        EXPECT_EQ(ReadWholeFile(c.written), c.line);
+        EXPECT_EQ(octal(fs::status(c.written).permissions()), octal(c.mode));
+        EXPECT_EQ(fs::is_symlink(config), linked);
+        std::vector<std::string> shown;
+        for (const RecordedMessageBox& box : platform.MessageBoxes)
+            shown.push_back(box.Text);
+        EXPECT_EQ(shown, c.refused ? std::vector{WriteError} : std::vector<std::string>{});
+    }
+    ::umask(umask);
+
+    // A save killed before its rename left its temporary file behind: the next save removes it,
+    // but not one of a process still running (pid 1), nor a file not named like them.
+    const std::string dead = "999999999"; // above any process number Linux gives out
+    for (const std::string& name : {config + "." + dead + ".tmp", target.string() + "." + dead + ".tmp",
+                                     config + ".1.tmp", config + ".old.tmp"})
+        WriteWholeFile(name, old);
+    form.Form_QueryUnload(); // through the link
+    fs::remove(config);
+    form.Form_QueryUnload();
+    std::vector<std::string> left;
+    for (const fs::path& f : {folder.Path(), real})
+        for (const auto& entry : fs::directory_iterator(f))
+            left.push_back(entry.path().filename());
+    std::sort(left.begin(), left.end());
+    EXPECT_THAT(left, ElementsAre("CONFIG.CFG", "CONFIG.CFG.1.tmp", "CONFIG.CFG.old.tmp", "real", "settings.cfg"));
 }
 
 TEST_F(LauncherTest, AnInterruptedWriteKeepsTheOldFileWholeAndSaysSo)
@@ -180,7 +253,7 @@ TEST_F(LauncherTest, AnInterruptedWriteKeepsTheOldFileWholeAndSaysSo)
     EXPECT_EQ(ReadWholeFile(config), "800,600,32,1\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1); // no leftovers
     ASSERT_EQ(platform.MessageBoxes.size(), 1u);
-    EXPECT_EQ(platform.MessageBoxes[0].Text, frmConfig::WriteErrorText);
+    EXPECT_EQ(platform.MessageBoxes[0].Text, WriteError);
 }
 
 } // namespace
