@@ -116,6 +116,26 @@ TEST_F(LauncherTest, NotesTxtIsShownUpToTheLimitAndAPipeCountsAsMissing)
         form.Form_Load();
         EXPECT_EQ(view.Info, shown);
     }
+    // UTF-16 in both byte orders with a surrogate pair (U+1F600) just inside the limit, and one
+    // that the limit splits: that one goes whole to the cut.
+    const std::size_t limit = frmConfig::InfoTextLimit;
+    for (const bool bigEndian : {false, true}) {
+        const auto encoded = [&](std::initializer_list<unsigned> units, std::size_t repeat = 1) {
+            std::string bytes;
+            for (std::size_t i = 0; i < repeat; ++i)
+                for (const unsigned unit : units)
+                    bytes += bigEndian ? std::string{char(unit >> 8), char(unit)} : std::string{char(unit), char(unit >> 8)};
+            return bytes;
+        };
+        const std::string tail = encoded({'\r', '\n', '.', '.', '.'}), pair = encoded({0xD83D, 0xDE00});
+        for (const std::size_t pairStart : {limit - 4, limit - 2}) {
+            SCOPED_TRACE(std::string(bigEndian ? "big" : "little") + "-endian, pair at " + std::to_string(pairStart));
+            const std::string file = encoded({0xFEFF}) + encoded({'a'}, (pairStart - 2) / 2) + pair + encoded({'b'}, 3);
+            WriteWholeFile(notes, file);
+            form.Form_Load();
+            EXPECT_EQ(view.Info, file.substr(0, pairStart == limit - 4 ? limit : limit - 2) + tail);
+        }
+    }
     // A pipe that no one writes to: opening it must not wait for a writer.
     std::filesystem::remove(notes);
     ASSERT_EQ(::mkfifo(notes.c_str(), 0644), 0);
