@@ -15,6 +15,7 @@
 using namespace DirectX_Framework;
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::Not;
 using ::testing::StartsWith;
 using namespace std::string_literals;
 
@@ -188,6 +189,61 @@ TEST_F(LauncherTest, GoStartsInOrderClosingTheLauncherBeforeTheDeviceAndGreyMean
     EXPECT_EQ(graphics->CreatedWith.Windowed, 0);
     EXPECT_EQ(graphics->CreatedWith.BackBufferWidth, 800u);
     EXPECT_EQ(graphics->CreatedWith.BackBufferFormat, D3DFMT_X8R8G8B8);
+}
+
+TEST_F(LauncherTest, AStartTheAdapterRefusesEndsTheProgramAtLoadOrOnGoBeforeTheSettingsAreSaved)
+{
+    // On four lines, so that a save would show as the file rewritten on one.
+    const std::string saved = "20000\r\n480\r\n32\r\n0\r\n";
+    const std::vector<D3DDISPLAYMODE> modes = graphics->Modes;
+    const std::string initialisation = "Error in initialisation! Quitting...";
+    const struct {
+        const char* name;
+        bool onGo; // the launcher loads, then "Go!" meets the failure
+        std::function<void()> adapter;
+        const char* title;
+        std::string text;
+        const char* logged;
+    } cases[] = {
+        {"no 320x200 at 16 bits to list the modes with", false,
+         [&] { graphics->Modes.erase(graphics->Modes.begin()); }, "Error starting DirectX",
+         "Error: The display mode 320x200 in 16-bit colour mode is not supported by your hardware!\r\n"
+         "Please change the settings.",
+         "Bad Display mode: Quitting at 12:34:56"},
+        {"a failing mode read while listing", false, [&] { graphics->ModeReadFailures[0] = D3DERR_INVALIDCALL; },
+         "DX8 Error", initialisation, "Failed to set up the device."},
+        {"the saved mode, which the adapter lacks", true, [] {}, "Error starting DirectX",
+         "Error: The display mode 20000x480 in 32-bit colour mode is not supported by your hardware!\r\n"
+         "Please change the settings.",
+         "Bad Display mode: Quitting at 12:34:56"},
+        {"a failing mode read on Go", true, [&] { graphics->ModeReadFailures[0] = D3DERR_INVALIDCALL; }, "DX8 Error",
+         initialisation, "Failed to set up the device."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetState();
+        graphics->Modes = modes;
+        graphics->ModeReadFailures.clear();
+        journal->clear();
+        platform.MessageBoxes.clear();
+        WriteWholeFile(config, saved);
+        FakeConfigView launcher{journal};
+        frmConfig launcherForm{launcher, StartSequence::RunGame}; // "Go!" goes once per launcher
+        if (c.onGo)
+            launcherForm.Form_Load();
+        c.adapter();
+        EXPECT_EQ(RunToExit([&] { c.onGo ? launcher.Events.cmdGo_Click() : launcherForm.Form_Load(); }), 1);
+        std::vector<std::string> shown;
+        for (const RecordedMessageBox& box : platform.MessageBoxes)
+            shown.push_back(box.Title + ": " + box.Text);
+        EXPECT_THAT(shown, ElementsAre(std::string(c.title) + ": " + c.text));
+        const std::vector<std::string> log = SplitCrLfLines(ReadWholeFile(folder / "Log.txt"));
+        EXPECT_THAT(log, Contains(c.logged));
+        EXPECT_THAT(log, Contains("Destroyed DirectX at 12:34:56"));
+        EXPECT_EQ(ReadWholeFile(config), saved);
+        EXPECT_THAT(*journal, Not(Contains("Unload frmConfig")));
+        EXPECT_THAT(*journal, Not(Contains(StartsWith("CreateDevice"))));
+    }
 }
 
 TEST_F(LauncherTest, ASaveReplacesOnlyAWritableFileKeepingItsLinkAndPermissionsAndClearsLeftovers)
