@@ -149,8 +149,9 @@ bool WriteSettingsFile(const std::string& path, const Settings& settings)
 
     struct stat old{};
     const bool exists = ::stat(target.c_str(), &old) == 0;
-    // A file the user may not write is not replaced, as an open for writing would fail; the
-    // owner's write bit decides for root too, who may write any file.
+    // A file the user may not write is not replaced, as an open for writing would fail. Root may
+    // open any file for writing, so a file without its owner's write bit (chmod a-w) counts as
+    // read-only for everyone.
     if (exists && (!(old.st_mode & S_IWUSR) || ::access(target.c_str(), W_OK) != 0))
         return false;
 
@@ -164,12 +165,14 @@ bool WriteSettingsFile(const std::string& path, const Settings& settings)
         const int existing = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
         return existing >= 0 && WriteAndClose(existing, line);
     }
-    // The new file takes the old one's permissions (and, where allowed, its owner); a new file
-    // has 0666 less the umask. Replacing by a rename gives the name a new file, so a hard link
-    // to the old one keeps the old line: the save stays whole or not at all instead.
+    // The new file takes the old one's permissions and, where the system allows (root), its
+    // owner; a new file has 0666 less the umask. A hard link to the old file is broken by the
+    // rename (its other names keep the old line): an in-place write would keep it but could
+    // leave a damaged file, and the save stays whole or not at all.
     if (exists) {
-        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-            static_cast<void>(::fchown(file, old.st_uid, old.st_gid));
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+            [[maybe_unused]] const int owned = ::fchown(file, old.st_uid, old.st_gid);
+        }
         if (::fchmod(file, old.st_mode & 07777) != 0) {
             ::close(file);
             ::unlink(temporary.c_str());
