@@ -37,6 +37,16 @@ protected:
         FrameworkTest::TearDown();
     }
 
+    // The message boxes shown, as "title: text", and forgotten.
+    std::vector<std::string> TakeBoxes()
+    {
+        std::vector<std::string> shown;
+        for (const RecordedMessageBox& box : platform.MessageBoxes)
+            shown.push_back(box.Title + ": " + box.Text);
+        platform.MessageBoxes.clear();
+        return shown;
+    }
+
     FakeConfigView view{journal};
     frmConfig form{view, StartSequence::RunGame};
     std::string config = folder / "CONFIG.CFG";
@@ -77,16 +87,14 @@ TEST_F(LauncherTest, TheSettingsFileIsReadLikeThisAndWrittenBackWhole)
         std::filesystem::remove(config);
         if (c.file)
             WriteWholeFile(config, *c.file);
-        platform.MessageBoxes.clear();
+        TakeBoxes();
         form.FillResModes();
         const Settings& got = form.Config;
         EXPECT_EQ(std::tie(got.Width, got.Height, got.Depth, got.Windowed, view.Windowed),
                   std::tie(c.read.Width, c.read.Height, c.read.Depth, c.read.Windowed, c.read.Windowed));
         EXPECT_EQ(view.SelectedText(), c.selected);
         const bool defaulted = c.read.Width == 640 && c.read.Depth == 16;
-        EXPECT_EQ(platform.MessageBoxes.size(), defaulted ? 1u : 0u);
-        for (const RecordedMessageBox& box : platform.MessageBoxes)
-            EXPECT_EQ(box.Text, ReadError);
+        EXPECT_EQ(TakeBoxes(), defaulted ? std::vector{"No Configuration File: " + ReadError} : std::vector<std::string>{});
         view.window.Handlers.QueryUnload(); // the user closes the launcher
         EXPECT_EQ(ReadWholeFile(config), std::to_string(got.Width) + "," + std::to_string(got.Height) + "," +
                                              std::to_string(got.Depth) + "," + std::to_string(got.Windowed) + "\r\n");
@@ -225,7 +233,6 @@ TEST_F(LauncherTest, AStartTheAdapterRefusesEndsTheProgramAtLoadOrOnGoBeforeTheS
         graphics->Modes = modes;
         graphics->ModeReadFailures.clear();
         journal->clear();
-        platform.MessageBoxes.clear();
         WriteWholeFile(config, saved);
         FakeConfigView launcher{journal};
         frmConfig launcherForm{launcher, StartSequence::RunGame}; // "Go!" goes once per launcher
@@ -233,10 +240,7 @@ TEST_F(LauncherTest, AStartTheAdapterRefusesEndsTheProgramAtLoadOrOnGoBeforeTheS
             launcherForm.Form_Load();
         c.adapter();
         EXPECT_EQ(RunToExit([&] { c.onGo ? launcher.Events.cmdGo_Click() : launcherForm.Form_Load(); }), 1);
-        std::vector<std::string> shown;
-        for (const RecordedMessageBox& box : platform.MessageBoxes)
-            shown.push_back(box.Title + ": " + box.Text);
-        EXPECT_THAT(shown, ElementsAre(std::string(c.title) + ": " + c.text));
+        EXPECT_THAT(TakeBoxes(), ElementsAre(std::string(c.title) + ": " + c.text));
         const std::vector<std::string> log = SplitCrLfLines(ReadWholeFile(folder / "Log.txt"));
         EXPECT_THAT(log, Contains(c.logged));
         EXPECT_THAT(log, Contains("Destroyed DirectX at 12:34:56"));
@@ -283,15 +287,11 @@ TEST_F(LauncherTest, ASaveReplacesOnlyAWritableFileKeepingItsLinkAndPermissionsA
         fs::remove(config), fs::remove(target);
         c.prepare();
         const bool linked = fs::is_symlink(config);
-        platform.MessageBoxes.clear();
         form.Form_QueryUnload();
         EXPECT_EQ(ReadWholeFile(c.written), c.line);
         EXPECT_EQ(octal(fs::status(c.written).permissions()), octal(c.mode));
         EXPECT_EQ(fs::is_symlink(config), linked);
-        std::vector<std::string> shown;
-        for (const RecordedMessageBox& box : platform.MessageBoxes)
-            shown.push_back(box.Text);
-        EXPECT_EQ(shown, c.refused ? std::vector{WriteError} : std::vector<std::string>{});
+        EXPECT_EQ(TakeBoxes(), c.refused ? std::vector{"No Configuration File: " + WriteError} : std::vector<std::string>{});
     }
     ::umask(umask);
 
