@@ -5,8 +5,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <climits>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -68,6 +72,51 @@ bool WriteAndClose(int file, std::string_view text)
     return ::close(file) == 0 && written;
 }
 
+// The file that path names: symbolic links followed, a relative one from the folder of the link.
+// A link to nothing gives the name it points to (the save creates that file); a loop, or more
+// links than the system itself follows, gives the last name reached.
+std::string FollowLinks(std::string path)
+{
+    for (int hop = 0; hop < 40; ++hop) {
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length < 0 || static_cast<std::size_t>(length) >= target.size())
+            break;
+        target.resize(static_cast<std::size_t>(length));
+        const std::size_t slash = path.rfind('/');
+        if (!target.starts_with('/') && slash != std::string::npos)
+            target = path.substr(0, slash + 1) + target;
+        path = std::move(target);
+    }
+    return path;
+}
+
+// Removes the temporary files that saves of processes no longer running left beside target
+// (named as WriteSettingsFile names them: target.<pid>.tmp), killed between writing the
+// temporary file and renaming it. Those of running processes may be a save under way.
+void RemoveLeftovers(const std::string& target)
+{
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string prefix = target.substr(slash == std::string::npos ? 0 : slash + 1) + ".";
+    DIR* entries = ::opendir(folder.c_str());
+    if (entries == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(entries)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix) || !name.ends_with(".tmp"))
+            continue;
+        const std::string_view digits = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        pid_t pid = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), pid);
+        if (error != std::errc() || end != digits.data() + digits.size() || pid <= 0 || pid == ::getpid())
+            continue;
+        if (::kill(pid, 0) != 0 && errno == ESRCH)
+            ::unlinkat(::dirfd(entries), entry->d_name, 0);
+    }
+    ::closedir(entries);
+}
+
 } // namespace
 
 std::optional<Settings> ReadSettingsFile(const std::string& path)
@@ -93,7 +142,19 @@ bool WriteSettingsFile(const std::string& path, const Settings& settings)
 {
     const std::string line = std::to_string(settings.Width) + "," + std::to_string(settings.Height) + "," +
                              std::to_string(settings.Depth) + "," + std::to_string(settings.Windowed) + "\r\n";
-    const std::string temporary = path + "." + std::to_string(::getpid()) + ".tmp";
+    // A link is followed: the file it names is the one replaced, and the link stays.
+    const std::string target = FollowLinks(path);
+    const std::string temporary = target + "." + std::to_string(::getpid()) + ".tmp";
+    RemoveLeftovers(target);
+
+    struct stat old{};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    // A file the user may not write is not replaced, as an open for writing would fail. Root may
+    // open any file for writing, so a file without its owner's write bit (chmod a-w) counts as
+    // read-only for everyone.
+    if (exists && (!(old.st_mode & S_IWUSR) || ::access(target.c_str(), W_OK) != 0))
+        return false;
+
     const int file = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (file < 0) {
         // A folder that this user may not add files to may still hold a settings file of the
@@ -101,11 +162,25 @@ bool WriteSettingsFile(const std::string& path, const Settings& settings)
         // (a full disk) leaves the file alone.
         if (errno != EACCES && errno != EPERM)
             return false;
-        const int existing = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
+        const int existing = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
         return existing >= 0 && WriteAndClose(existing, line);
     }
+    // The new file takes the old one's permissions and, where the system allows (root), its
+    // owner; a new file has 0666 less the umask. A hard link to the old file is broken by the
+    // rename (its other names keep the old line): an in-place write would keep it but could
+    // leave a damaged file, and the save stays whole or not at all.
+    if (exists) {
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+            [[maybe_unused]] const int owned = ::fchown(file, old.st_uid, old.st_gid);
+        }
+        if (::fchmod(file, old.st_mode & 07777) != 0) {
+            ::close(file);
+            ::unlink(temporary.c_str());
+            return false;
+        }
+    }
     // The line must be on the disk before the name points at it.
-    if (WriteAndClose(file, line) && ::rename(temporary.c_str(), path.c_str()) == 0)
+    if (WriteAndClose(file, line) && ::rename(temporary.c_str(), target.c_str()) == 0)
         return true;
     ::unlink(temporary.c_str());
     return false;

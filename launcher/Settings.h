@@ -20,6 +20,9 @@ std::optional<Settings> ReadSettingsFile(const std::string& path);
 
 // Writes the settings line to a temporary file beside path and renames it over path, so the
 // file is replaced whole or not at all; in a folder that takes no new file, an existing file
-// that may be written is rewritten in place. False when the line could not be written; the
-// earlier file is then left as it was, unless the in-place write failed halfway.
+// that may be written is rewritten in place. A link at path is followed and the file it names
+// replaced; the file keeps its permissions. A file whose owner has no write permission, or that
+// this user may not write, is left alone. Temporary files that earlier saves of processes no
+// longer running left behind are removed. False when the line could not be written; the earlier
+// file is then left as it was, unless the in-place write failed halfway.
 bool WriteSettingsFile(const std::string& path, const Settings& settings);

@@ -26,13 +26,19 @@ void frmConfig::Form_Load()
     if (text && text->size() > InfoTextLimit) {
         // Cut before the character that the limit would split, and add a last line "..." in the
         // file's own encoding. UTF-16 (a file with its byte-order mark) is cut at a whole 16-bit
-        // unit, as the limit is even; in UTF-8 up to three continuation bytes (10xxxxxx) go with
-        // the character they belong to.
+        // unit, as the limit is even, and before a first half of a surrogate pair (D800 to DBFF)
+        // whose second half lies beyond; in UTF-8 up to three continuation bytes (10xxxxxx) go
+        // with the character they belong to.
         const bool littleEndian = text->starts_with("\xff\xfe"), bigEndian = text->starts_with("\xfe\xff");
         std::size_t end = InfoTextLimit;
-        if (!littleEndian && !bigEndian)
+        if (littleEndian || bigEndian) {
+            const auto lastUnitHigh = static_cast<unsigned char>((*text)[littleEndian ? end - 1 : end - 2]);
+            if ((lastUnitHigh & 0xFC) == 0xD8)
+                end -= 2;
+        } else {
             for (int i = 0; i < 3 && end > 0 && (static_cast<unsigned char>((*text)[end]) & 0xC0) == 0x80; ++i)
                 --end;
+        }
         text->resize(end);
         for (const char c : std::string_view("\r\n..."))
             *text += littleEndian ? std::string{c, '\0'} : bigEndian ? std::string{'\0', c} : std::string{c};

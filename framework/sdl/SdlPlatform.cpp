@@ -395,6 +395,15 @@ std::unique_ptr<Window> SdlPlatform::CreateWindow(const WindowOptions& options)
         handle = SDL_CreateWindow(options.Title.c_str(), x, y, options.Width, options.Height,
                                   flags & ~static_cast<Uint32>(SDL_WINDOW_OPENGL));
     }
+    SDL_Rect screen{};
+    if (handle == nullptr && SDL_GetDisplayBounds(0, &screen) == 0 &&
+        (options.Width > screen.w || options.Height > screen.h)) {
+        // A size beyond the largest window the system makes (a mode from a settings file that no
+        // screen offers): the window is made as large as the screen instead, and the device's
+        // start refuses the mode with its own message.
+        handle = SDL_CreateWindow(options.Title.c_str(), x, y, std::min(options.Width, screen.w),
+                                  std::min(options.Height, screen.h), flags);
+    }
     if (handle == nullptr)
         throw std::runtime_error(std::string("cannot open the window \"") + options.Title + "\": " + SDL_GetError());
     if (!options.IconPath.empty()) {

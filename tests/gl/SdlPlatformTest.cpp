@@ -256,6 +256,10 @@ TEST_F(SdlPlatformTest, WindowsStandAtTheCornerOrCentredAndMeasureTheirClientAre
     centred->Unload();
     EXPECT_FALSE(centred->IsLoaded());
     EXPECT_EQ(centred->ClientWidth(), 100) << "an unloaded window keeps its last measures";
+    // Wider than any window the system makes: as wide as the screen, not refused.
+    auto huge = Open("huge", true, 20000, 480);
+    EXPECT_EQ(huge->ClientWidth(), 1280);
+    EXPECT_EQ(huge->ClientHeight(), 480);
 }
 
 TEST_F(SdlPlatformTest, MovingThePointerReportsAMouseMoveAtThatPoint)

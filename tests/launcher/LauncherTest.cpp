@@ -8,12 +8,14 @@
 
 #include <csignal>
 #include <optional>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace DirectX_Framework;
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::Not;
 using ::testing::StartsWith;
 using namespace std::string_literals;
 
@@ -35,12 +37,28 @@ protected:
         FrameworkTest::TearDown();
     }
 
+    // The message boxes shown, as "title: text", and forgotten.
+    std::vector<std::string> TakeBoxes()
+    {
+        std::vector<std::string> shown;
+        for (const RecordedMessageBox& box : platform.MessageBoxes)
+            shown.push_back(box.Title + ": " + box.Text);
+        platform.MessageBoxes.clear();
+        return shown;
+    }
+
     FakeConfigView view{journal};
     frmConfig form{view, StartSequence::RunGame};
     std::string config = folder / "CONFIG.CFG";
 };
 
 const auto ModeChange = StartsWith("Screenmode changed to ");
+const std::string ReadError =
+    "Either this is the first time you have run this game, or else your configuration file has become corrupted. In "
+    "any case, the program will lock into a low-quality graphics mode as default - it is recommended that you change "
+    "this!";
+const std::string WriteError = "Error writing configuration file to disk! Possible causes: you are running the disk "
+                               "off read-only media (such as CD-ROM) or the disk is full.";
 
 TEST_F(LauncherTest, TheSettingsFileIsReadLikeThisAndWrittenBackWhole)
 {
@@ -69,16 +87,14 @@ TEST_F(LauncherTest, TheSettingsFileIsReadLikeThisAndWrittenBackWhole)
         std::filesystem::remove(config);
         if (c.file)
             WriteWholeFile(config, *c.file);
-        platform.MessageBoxes.clear();
+        TakeBoxes();
         form.FillResModes();
         const Settings& got = form.Config;
         EXPECT_EQ(std::tie(got.Width, got.Height, got.Depth, got.Windowed, view.Windowed),
                   std::tie(c.read.Width, c.read.Height, c.read.Depth, c.read.Windowed, c.read.Windowed));
         EXPECT_EQ(view.SelectedText(), c.selected);
         const bool defaulted = c.read.Width == 640 && c.read.Depth == 16;
-        EXPECT_EQ(platform.MessageBoxes.size(), defaulted ? 1u : 0u);
-        for (const RecordedMessageBox& box : platform.MessageBoxes)
-            EXPECT_EQ(box.Text, frmConfig::ReadErrorText);
+        EXPECT_EQ(TakeBoxes(), defaulted ? std::vector{"No Configuration File: " + ReadError} : std::vector<std::string>{});
         view.window.Handlers.QueryUnload(); // the user closes the launcher
         EXPECT_EQ(ReadWholeFile(config), std::to_string(got.Width) + "," + std::to_string(got.Height) + "," +
                                              std::to_string(got.Depth) + "," + std::to_string(got.Windowed) + "\r\n");
@@ -108,6 +124,26 @@ TEST_F(LauncherTest, NotesTxtIsShownUpToTheLimitAndAPipeCountsAsMissing)
         WriteWholeFile(notes, file);
         form.Form_Load();
         EXPECT_EQ(view.Info, shown);
+    }
+    // UTF-16 in both byte orders with a surrogate pair (U+1F600) just inside the limit, and one
+    // that the limit splits: that one goes whole to the cut.
+    const std::size_t limit = frmConfig::InfoTextLimit;
+    for (const bool bigEndian : {false, true}) {
+        const auto encoded = [&](std::initializer_list<unsigned> units, std::size_t repeat = 1) {
+            std::string bytes;
+            for (std::size_t i = 0; i < repeat; ++i)
+                for (const unsigned unit : units)
+                    bytes += bigEndian ? std::string{char(unit >> 8), char(unit)} : std::string{char(unit), char(unit >> 8)};
+            return bytes;
+        };
+        const std::string tail = encoded({'\r', '\n', '.', '.', '.'}), pair = encoded({0xD83D, 0xDE00});
+        for (const std::size_t pairStart : {limit - 4, limit - 2}) {
+            SCOPED_TRACE(std::string(bigEndian ? "big" : "little") + "-endian, pair at " + std::to_string(pairStart));
+            const std::string file = encoded({0xFEFF}) + encoded({'a'}, (pairStart - 2) / 2) + pair + encoded({'b'}, 3);
+            WriteWholeFile(notes, file);
+            form.Form_Load();
+            EXPECT_EQ(view.Info, file.substr(0, pairStart == limit - 4 ? limit : limit - 2) + tail);
+        }
     }
     // A pipe that no one writes to: opening it must not wait for a writer.
     std::filesystem::remove(notes);
@@ -157,10 +193,123 @@ TEST_F(LauncherTest, GoStartsInOrderClosingTheLauncherBeforeTheDeviceAndGreyMean
                                    "MessageBox No Configuration File", "Unload frmConfig", "CreateDevice(0, 1, 0x20)",
                                    "Show Main", "MessageBox Error loading map", "Unload Main", "ShowCursor(1) -> 0",
                                    "ShowCursor(1) -> 1"));
-    EXPECT_EQ(platform.MessageBoxes.at(0).Text, frmConfig::WriteErrorText);
+    EXPECT_EQ(platform.MessageBoxes.at(0).Text, WriteError);
     EXPECT_EQ(graphics->CreatedWith.Windowed, 0);
     EXPECT_EQ(graphics->CreatedWith.BackBufferWidth, 800u);
     EXPECT_EQ(graphics->CreatedWith.BackBufferFormat, D3DFMT_X8R8G8B8);
+}
+
+TEST_F(LauncherTest, AStartTheAdapterRefusesEndsTheProgramAtLoadOrOnGoBeforeTheSettingsAreSaved)
+{
+    // On four lines, so that a save would show as the file rewritten on one.
+    const std::string saved = "20000\r\n480\r\n32\r\n0\r\n";
+    const std::vector<D3DDISPLAYMODE> modes = graphics->Modes;
+    const std::string initialisation = "Error in initialisation! Quitting...";
+    const struct {
+        const char* name;
+        bool onGo; // the launcher loads, then "Go!" meets the failure
+        std::function<void()> adapter;
+        const char* title;
+        std::string text;
+        const char* logged;
+    } cases[] = {
+        {"no 320x200 at 16 bits to list the modes with", false,
+         [&] { graphics->Modes.erase(graphics->Modes.begin()); }, "Error starting DirectX",
+         "Error: The display mode 320x200 in 16-bit colour mode is not supported by your hardware!\r\n"
+         "Please change the settings.",
+         "Bad Display mode: Quitting at 12:34:56"},
+        {"a failing mode read while listing", false, [&] { graphics->ModeReadFailures[0] = D3DERR_INVALIDCALL; },
+         "DX8 Error", initialisation, "Failed to set up the device."},
+        {"the saved mode, which the adapter lacks", true, [] {}, "Error starting DirectX",
+         "Error: The display mode 20000x480 in 32-bit colour mode is not supported by your hardware!\r\n"
+         "Please change the settings.",
+         "Bad Display mode: Quitting at 12:34:56"},
+        {"a failing mode read on Go", true, [&] { graphics->ModeReadFailures[0] = D3DERR_INVALIDCALL; }, "DX8 Error",
+         initialisation, "Failed to set up the device."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetState();
+        graphics->Modes = modes;
+        graphics->ModeReadFailures.clear();
+        journal->clear();
+        WriteWholeFile(config, saved);
+        FakeConfigView launcher{journal};
+        frmConfig launcherForm{launcher, StartSequence::RunGame}; // "Go!" goes once per launcher
+        if (c.onGo)
+            launcherForm.Form_Load();
+        c.adapter();
+        EXPECT_EQ(RunToExit([&] { c.onGo ? launcher.Events.cmdGo_Click() : launcherForm.Form_Load(); }), 1);
+        EXPECT_THAT(TakeBoxes(), ElementsAre(std::string(c.title) + ": " + c.text));
+        const std::vector<std::string> log = SplitCrLfLines(ReadWholeFile(folder / "Log.txt"));
+        EXPECT_THAT(log, Contains(c.logged));
+        EXPECT_THAT(log, Contains("Destroyed DirectX at 12:34:56"));
+        EXPECT_EQ(ReadWholeFile(config), saved);
+        EXPECT_THAT(*journal, Not(Contains("Unload frmConfig")));
+        EXPECT_THAT(*journal, Not(Contains(StartsWith("CreateDevice"))));
+    }
+}
+
+TEST_F(LauncherTest, ASaveReplacesOnlyAWritableFileKeepingItsLinkAndPermissionsAndClearsLeftovers)
+{
+    namespace fs = std::filesystem;
+    const std::string old = "800,600,32,0\r\n", saved = "1024,768,32,1\r\n";
+    const fs::path real = folder.Path() / "real", target = real / "settings.cfg";
+    fs::create_directory(real);
+    const mode_t umask = ::umask(027);
+    form.Config = {1024, 768, 32, 1};
+    const auto file = [&](const fs::path& path, fs::perms mode) {
+        WriteWholeFile(path, old);
+        fs::permissions(path, mode);
+    };
+    const auto link = [&] { fs::create_symlink("real/settings.cfg", config); };
+    const auto octal = [](fs::perms mode) { return (std::ostringstream() << std::oct << unsigned(mode)).str(); };
+    const struct {
+        const char* name;
+        std::function<void()> prepare;
+        fs::path written;  // the file that holds the line afterwards
+        std::string line;  // the line it holds
+        fs::perms mode;    // its permissions
+        bool refused;      // the write-error message shown
+    } cases[] = {
+        {"a first save: 0666 less the umask", [] {}, config, saved, fs::perms(0640), false},
+        {"permissions that the umask would change", [&] { file(config, fs::perms(0604)); }, config, saved,
+         fs::perms(0604), false},
+        // Root may write any file: the owner's write bit decides.
+        {"read-only", [&] { file(config, fs::perms(0444)); }, config, old, fs::perms(0444), true},
+        {"a link", [&] { file(target, fs::perms(0600)), link(); }, target, saved, fs::perms(0600), false},
+        {"a link to a read-only file", [&] { file(target, fs::perms(0400)), link(); }, target, old, fs::perms(0400),
+         true},
+        {"a link to no file yet", link, target, saved, fs::perms(0640), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(config), fs::remove(target);
+        c.prepare();
+        const bool linked = fs::is_symlink(config);
+        form.Form_QueryUnload();
+        EXPECT_EQ(ReadWholeFile(c.written), c.line);
+        EXPECT_EQ(octal(fs::status(c.written).permissions()), octal(c.mode));
+        EXPECT_EQ(fs::is_symlink(config), linked);
+        EXPECT_EQ(TakeBoxes(), c.refused ? std::vector{"No Configuration File: " + WriteError} : std::vector<std::string>{});
+    }
+    ::umask(umask);
+
+    // A save killed before its rename left its temporary file behind: the next save removes it,
+    // but not one of a process still running (pid 1), nor a file not named like them.
+    const std::string dead = "999999999"; // above any process number Linux gives out
+    for (const std::string& name : {config + "." + dead + ".tmp", target.string() + "." + dead + ".tmp",
+                                     config + ".1.tmp", config + ".old.tmp"})
+        WriteWholeFile(name, old);
+    form.Form_QueryUnload(); // through the link
+    fs::remove(config);
+    form.Form_QueryUnload();
+    std::vector<std::string> left;
+    for (const fs::path& f : {folder.Path(), real})
+        for (const auto& entry : fs::directory_iterator(f))
+            left.push_back(entry.path().filename());
+    std::sort(left.begin(), left.end());
+    EXPECT_THAT(left, ElementsAre("CONFIG.CFG", "CONFIG.CFG.1.tmp", "CONFIG.CFG.old.tmp", "real", "settings.cfg"));
 }
 
 TEST_F(LauncherTest, AnInterruptedWriteKeepsTheOldFileWholeAndSaysSo)
@@ -180,7 +329,7 @@ TEST_F(LauncherTest, AnInterruptedWriteKeepsTheOldFileWholeAndSaysSo)
     EXPECT_EQ(ReadWholeFile(config), "800,600,32,1\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1); // no leftovers
     ASSERT_EQ(platform.MessageBoxes.size(), 1u);
-    EXPECT_EQ(platform.MessageBoxes[0].Text, frmConfig::WriteErrorText);
+    EXPECT_EQ(platform.MessageBoxes[0].Text, WriteError);
 }
 
 } // namespace
