@@ -68,7 +68,9 @@ TEST_F(DisplayModesTest, AFailingModeReadIsRaisedAndAnAdapterWithoutModesEndsThe
     graphics->Modes.clear();
     EXPECT_EQ(RunToExit([] { EnumerateDisplayModes(); }), 1);
     ASSERT_EQ(platform.MessageBoxes.size(), 1u);
-    EXPECT_EQ(platform.MessageBoxes[0].Title, "Error starting DirectX");
+    EXPECT_EQ(platform.MessageBoxes[0].Title + ": " + platform.MessageBoxes[0].Text,
+              "Error starting DirectX: Error: Your graphics adapter reports no display modes, so the game cannot "
+              "start.\r\nPlease check your display settings.");
     EXPECT_EQ(platform.MessageBoxes[0].Icon, MessageBoxIcon::Critical);
     EXPECT_TRUE(DisplayModes.empty());
     const std::string saved = ReadWholeFile(folder / "Log.txt");

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <stdexcept>
 
 using namespace DirectX_Framework;
 using ::testing::Contains;
@@ -97,6 +98,15 @@ TEST_F(ShutdownTest, ShutdownReleasesInOrderUnloadsTheWindowAndRestoresTheCursor
     platform.CursorCounter = 3; // already shown: shown once more
     RunToExit([] { DestroyDirectX(); });
     EXPECT_EQ(platform.CursorCounter, 4);
+}
+
+TEST_F(ShutdownTest, AnUnexpectedErrorEndsTheProgramSayingWhat)
+{
+    EXPECT_EQ(RunToExit([] { EndOnUnexpectedError([] { throw std::runtime_error("disk on fire"); }); }), 1);
+    ASSERT_EQ(platform.MessageBoxes.size(), 1u);
+    EXPECT_EQ(platform.MessageBoxes[0].Title + ": " + platform.MessageBoxes[0].Text,
+              "Dunmere Demo: The game stopped because of an unexpected error:\r\ndisk on fire");
+    EXPECT_THAT(SavedLog(), Contains("Unexpected error - Quitting: disk on fire"));
 }
 
 TEST_F(ShutdownTest, ALogThatCannotBeWrittenStillEndsTheProcessCleanlySayingWhy)

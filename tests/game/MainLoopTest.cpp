@@ -9,7 +9,6 @@
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 
 namespace {
 
@@ -47,14 +46,17 @@ TEST(TickAccounting, TheRestOfEachPassCarriesOver)
     // One tick every three passes: game time keeps up with real time.
     EXPECT_THAT(ticks, ElementsAre(0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0));
 
-    // A long stall runs at most 200 ticks and drops the rest.
+    // A pass runs at most 200 ticks: 200 due keep their rest, 201 due run 200 and drop the rest.
     mdlRender::LastUpdateTick = 0;
-    EXPECT_EQ(mdlRender::TakeDueTicks(60000), 200);
-    EXPECT_EQ(mdlRender::TakeDueTicks(60010), 1);
+    EXPECT_EQ(mdlRender::TakeDueTicks(3007), 200);
+    EXPECT_EQ(mdlRender::LastUpdateTick, 3000u);
+    EXPECT_EQ(mdlRender::TakeDueTicks(6008), 200); // 201 due
+    EXPECT_EQ(mdlRender::TakeDueTicks(6018), 1);
 
-    // The counter wrapping past 2^32 is just more time.
+    // The counter wrapping past 2^32 is just more time, on either side of the wrap.
     mdlRender::LastUpdateTick = 0xFFFFFFF0u;
-    EXPECT_EQ(mdlRender::TakeDueTicks(0x0000000Eu), 2);
+    EXPECT_EQ(mdlRender::TakeDueTicks(0xFFFFFFFFu), 1);
+    EXPECT_EQ(mdlRender::TakeDueTicks(0x0000000Eu), 1);
     EXPECT_EQ(mdlRender::LastUpdateTick, 0x0000000Eu);
 
     // A counter that goes backwards starts the count again.
@@ -135,6 +137,8 @@ TEST_F(MainLoopTest, MouseLookTurnsAndClampsThePitchButNotTheYaw)
     });
     EXPECT_EQ(Player.Yaw, 720.0f);
     EXPECT_EQ(Player.Pitch, 89.0f);
+    mdlRender::ApplyMouseLook(0, -1790); // down past the other end
+    EXPECT_EQ(Player.Pitch, -89.0f);
 }
 
 TEST_F(MainLoopTest, TheFirstFrameDoesNotJumpTheView)
@@ -149,10 +153,12 @@ TEST_F(MainLoopTest, AMissingModelEndsTheProgramNamingTheFile)
 {
     graphics->LoadMesh = nullptr;
     EXPECT_EQ(RunToExit([] { mdlRender::RunMainLoop(); }), 1);
+    const std::string path = folder / "models/entitycube.x";
     ASSERT_EQ(platform.MessageBoxes.size(), 1u);
-    EXPECT_THAT(platform.MessageBoxes[0].Text, HasSubstr("models/entitycube.x"));
+    EXPECT_EQ(platform.MessageBoxes[0].Title + ": " + platform.MessageBoxes[0].Text,
+              "Error loading model: The model file " + path + " could not be loaded. Please reinstall the game.");
     EXPECT_THAT(SplitCrLfLines(ReadWholeFile(folder / "Log.txt")),
-                Contains(HasSubstr("Error loading model " + (folder / "models/entitycube.x"))));
+                Contains("Error loading model " + path + " - Quitting."));
 }
 
 TEST_F(MainLoopTest, TheShutdownStatisticsAreMeasured)

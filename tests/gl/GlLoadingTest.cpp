@@ -202,7 +202,7 @@ TEST_F(GlFramework, DamagedModelsAreTheCallersErrorAndTexturesTheyCannotHaveEndT
         const auto lines = SplitCrLfLines(ReadWholeFile(folder / "Log.txt"));
         EXPECT_EQ(LinesFrom(lines, "Error loading texture - Quitting.", 2),
                   (std::vector<std::string>{"Error loading texture - Quitting.",
-                                            "Destroyed DirectX at " + FormatLocalTime(scripted.Clock)}));
+                                            "Destroyed DirectX at 00:00:00"})); // the scripted clock at 0
     }
 }
 

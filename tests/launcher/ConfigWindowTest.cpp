@@ -5,7 +5,9 @@
 
 #include <gmock/gmock.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QTest>
 
@@ -48,6 +50,11 @@ TEST_F(ConfigWindowTest, TheControlsStandAtTheirPlacesAndTheKeyboardWorksTheLaun
     form.Form_Load();
     QWidget& dialog = window.Widget();
     EXPECT_EQ(dialog.size(), QSize(497, 179));
+    EXPECT_EQ(dialog.windowTitle(), "Dunmere Demo");
+    EXPECT_EQ(std::pair(dialog.font().family(), dialog.font().pointSizeF()), std::pair(u"Verdana"_s, 8.25));
+    EXPECT_EQ(dialog.findChild<QGroupBox*>("fraSettings")->title(), "Graphics Settings");
+    EXPECT_EQ(dialog.findChild<QAbstractButton*>("chkWindowed")->text(), "Fake Fullscreen");
+    EXPECT_EQ(dialog.findChild<QAbstractButton*>("cmdGo")->text(), "Go!");
     const std::pair<const char*, QRect> places[] = {
         {"lblInfo", {8, 72, 305, 97}},  {"fraSettings", {320, 72, 169, 73}}, {"cmbResModes", {8, 16, 153, 21}},
         {"chkWindowed", {8, 40, 153, 25}}, {"cmdGo", {320, 152, 169, 19}}};
@@ -81,9 +88,10 @@ TEST_F(ConfigWindowTest, TheControlsStandAtTheirPlacesAndTheKeyboardWorksTheLaun
     }
     EXPECT_THAT(order, ElementsAre("chkWindowed", "cmbResModes", "cmdGo"));
 
-    // Space toggles the check box; a greyed box turns checked, and the user never greys it.
+    // The check box takes 0 to 2. Space toggles it; a greyed box turns checked, and the user never greys it.
     Press(Qt::Key_Tab);
-    ASSERT_TRUE(window.SetWindowedValue(2));
+    EXPECT_FALSE(window.SetWindowedValue(-1) || window.SetWindowedValue(3));
+    ASSERT_TRUE(window.SetWindowedValue(0) && window.SetWindowedValue(2));
     EXPECT_EQ(window.WindowedValue(), 2);
     std::vector<int> values;
     for (int i = 0; i < 3; ++i) {

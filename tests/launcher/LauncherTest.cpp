@@ -193,7 +193,9 @@ TEST_F(LauncherTest, GoStartsInOrderClosingTheLauncherBeforeTheDeviceAndGreyMean
                                    "MessageBox No Configuration File", "Unload frmConfig", "CreateDevice(0, 1, 0x20)",
                                    "Show Main", "MessageBox Error loading map", "Unload Main", "ShowCursor(1) -> 0",
                                    "ShowCursor(1) -> 1"));
-    EXPECT_EQ(platform.MessageBoxes.at(0).Text, WriteError);
+    EXPECT_THAT(TakeBoxes(), ElementsAre("No Configuration File: " + WriteError,
+                                         "Error loading map: The map file /proc/e1m1-double.dnmap could not be opened. "
+                                         "Please reinstall the game."));
     EXPECT_EQ(graphics->CreatedWith.Windowed, 0);
     EXPECT_EQ(graphics->CreatedWith.BackBufferWidth, 800u);
     EXPECT_EQ(graphics->CreatedWith.BackBufferFormat, D3DFMT_X8R8G8B8);

@@ -65,13 +65,13 @@ TEST_F(MapLoaderTest, KeywordsInAnyCaseLoadTheSameWorld)
 
 TEST_F(MapLoaderTest, StrayFieldsAndBlankLinesAreIgnoredAndEntriesAreCountedByFields)
 {
-    // A field too long to keep is one more stray field; an entry holding one is ignored. Reading
-    // goes on after both.
+    // A field too long to keep (65537 characters; 65536 fit) is one more stray field; an entry
+    // holding one is ignored. Reading goes on after both.
     LoadMapText("hello\r\n\r\nstray,1,2\r\n" + std::string(200000, 'x') + ",\"" + std::string(70000, 'y') +
-                "\"\r\nWALL,0,0,10,0\r\n0,-20,1,1,1,0,0\r\nTEXTURE,1,\"" + std::string(70000, 'a') + "\"\r\nWALL,0,0," +
+                "\"\r\nWALL,0,0,10,0\r\n0,-20,1,1,1,0,0\r\nTEXTURE,1,\"" + std::string(65537, 'a') + "\"\r\nWALL,0,0," +
                 std::string(70000, '7') + ",0,0,0,-20,1,1,1,0,0\r\n"
                 "WALL,0,5,10,5,0,-20,1,1,1,0,0,WALL,0,9,10,9,0,-20,1,1,1,0,0\n"
-                "   FLOOR , 0 , 0 ,10,0,0,10,0,1,0,0,1,0,0,1\r\n");
+                "   FLOOR , 0 , 0 ,10,0,0,10,0,1,0,0,1,0,0,1\r\nENTITY," + std::string(65536, 'n') + ",1,2,3\r\n");
     ASSERT_EQ(WallCount, 3);
     EXPECT_EQ(Walls[1].Z1, 0.0f);
     EXPECT_EQ(Walls[1].Z2, -20.0f);
@@ -79,6 +79,7 @@ TEST_F(MapLoaderTest, StrayFieldsAndBlankLinesAreIgnoredAndEntriesAreCountedByFi
     EXPECT_EQ(FloorCount, 1);
     EXPECT_EQ(Floors[1].X2, 10.0f);
     EXPECT_EQ(mdlTextures::Textures[1], nullptr);
+    EXPECT_EQ(mdlEntities::Entities[1].Name.size(), 65536u);
     EXPECT_THAT(Log(), ElementsAre("Map entry ignored at line 7: a TEXTURE field is longer than 65536 characters",
                                    "Map entry ignored at line 8: a WALL field is longer than 65536 characters"));
 }
@@ -131,8 +132,8 @@ TEST_F(MapLoaderTest, ReadingStopsAtTheFirstEntryThatCannotBeReadOrDoesNotFit)
     const Case cases[] = {
         {std::string(Sample) + "WALL,0,9,10,9\r\n0", 1,
          "Map reading stopped at line 5: the file ends inside a WALL entry (5 of 11 fields)"},
-        {Wall + "TEXTURE,101,brick.png\r\n" + Wall, 1,
-         "Map reading stopped at line 2: texture number 101 is outside 1 to 100"},
+        {Wall + "TEXTURE,100,\"my, stone.png\"\r\nTEXTURE,101,brick.png\r\n" + Wall, 1, // the last slot, one past
+         "Map reading stopped at line 3: texture number 101 is outside 1 to 100"},
         {Wall + "WALL,0,0,10,0,\r\n-Infinity,-20,1,1,1,0,0\r\n", 1,
          "Map reading stopped at line 3: \"-Infinity\" is not a finite number"},
         {Wall + "WALL,0,0,10,0,\r\n1e999,-20,1,1,1,0,0\r\n", 1, "Map reading stopped at line 3: the number 1e999 is too large"},

@@ -169,11 +169,13 @@ TEST_F(SurfacesTest, FloorsBatchConsecutiveRunsOfOneTexture)
     EXPECT_THAT(Drawn(&DrawFloors), ElementsAre("one.png:1", "two.png:1", "one.png:1"));
     EXPECT_EQ(graphics->Draws[2].Vertices[0].x, 40.0f);
 
-    // A first floor of another texture closes an empty first batch; 3 was never loaded and 0 draws as 1.
-    Load(FloorLine(0, 3) + FloorLine(20, 0));
-    EXPECT_THAT(Batches(FloorBatchCount, FloorBatchTextures, FloorBatchVertexCounts), ElementsAre("1:0", "3:3", "0:3"));
+    // A first floor of another texture closes an empty first batch; 3 was never loaded, the last
+    // slot 100 draws its own texture, and 0 and 101 draw as 1.
+    Load("TEXTURE,100,two.png\r\n" + FloorLine(0, 3) + FloorLine(20, 0) + FloorLine(40, 100) + FloorLine(60, 101));
+    EXPECT_THAT(Batches(FloorBatchCount, FloorBatchTextures, FloorBatchVertexCounts),
+                ElementsAre("1:0", "3:3", "0:3", "100:3", "101:3"));
     EXPECT_EQ(FloorBatchBuffers[1], nullptr);
-    EXPECT_THAT(Drawn(&DrawFloors), ElementsAre(":1", "one.png:1"));
+    EXPECT_THAT(Drawn(&DrawFloors), ElementsAre(":1", "one.png:1", "two.png:1", "one.png:1"));
 }
 
 TEST_F(SurfacesTest, FloorsStageTheirCornersAsFirstThirdSecondAndFaceByWinding)
@@ -201,6 +203,14 @@ TEST_F(SurfacesTest, FloorCapacitiesRefuseTheEntryThatDoesNotFit)
     EXPECT_EQ(FloorCount, 166);
     EXPECT_EQ(FloorBatchVertexCounts[1], 498);
     EXPECT_THAT(Log().back(), HasSubstr("line 169: more than 166 floors of one texture in a row"));
+
+    // 99 changes of texture fit while reading; the closing floor's change takes the hundredth batch.
+    map.clear();
+    for (int i = 0; i < 120; ++i)
+        map += FloorLine(i * 20, 2 - i % 2);
+    Load(map);
+    EXPECT_EQ(std::tuple(FloorCount, FloorBatchCount), std::tuple(99, 100));
+    EXPECT_THAT(Log().back(), HasSubstr("line 102: the floors change texture too often"));
 
     map.clear();
     for (int i = 0; i < 500; ++i)
