@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = Fuzz::WriteFile("CONFIG.CFG", data, size);
     FakeConfigView view(std::make_shared<std::vector<std::string>>());
     view.Windowed = -1;
-    frmConfig form(view);
+    frmConfig form(view, [](const GameMode&, const std::function<void()>&) {}); // "Go!" is never pressed
     form.Config = Settings{1, 2, 3, 4}; // not the defaults: LoadConfig must set every field
     form.LoadConfig(path);
     const Settings got = form.Config;
