@@ -2,9 +2,9 @@
 // the map file, and the main loop, which ends the program.
 //
 // This is the one way into a world. The game, dunmere-tool and the benchmarks all open theirs
-// with StartDevice and LoadWorld (or OpenWorld, both in turn) and then set up the scene with
-// mdlRender::SetUpScene (the game's main loop does that as its first step), so a change to the
-// order of the start shows everywhere at once.
+// with StartDevice and LoadWorld (or OpenWorld, both in turn), so a change to the order of the
+// start shows everywhere at once. What draws then sets up the scene with mdlRender::SetUpScene,
+// which the game's main loop runs as its first step.
 #pragma once
 
 #include "framework/GameMode.h"
