@@ -35,7 +35,8 @@ void Install()
         sigaction(signal, &action, nullptr);
 }
 
-bool TakeRequest() { return pending.exchange(false); }
+// Read first: the event passes ask twice a frame, and nearly always nothing is pending.
+bool TakeRequest() { return pending.load(std::memory_order_relaxed) && pending.exchange(false); }
 
 bool Requested() { return pending.load(); }
 

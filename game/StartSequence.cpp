@@ -34,9 +34,11 @@ OpeningResult StartDevice(const WorldRequest& request)
     if (!StartDirect3D(&window, mode.Width, mode.Height, mode.Depth, mode.Windowed))
         return {Opening::DeviceNotStarted, "the graphics device could not be started"};
     Run(request.DeviceStarted);
-    // The files are decoded and parsed on the other processor while this one creates the device.
+    // The files are decoded and parsed on the other processor while this one creates the device
+    // (nothing to read while no map is named: the headless tools name theirs later).
     mdlRender::EntityModelFolder = request.ModelFolder;
-    mdlRender::ReadAhead(request.MapPath);
+    if (!request.MapPath.empty())
+        mdlRender::ReadAhead(request.MapPath);
     CreateGraphicsDevice(&window);
     Run(request.DeviceCreated);
     return {};

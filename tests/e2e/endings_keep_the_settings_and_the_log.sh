@@ -17,18 +17,24 @@ fresh_folder() {
     rm -f "$work/game/CONFIG.CFG" "$work/game/Log.txt"
 }
 
+# Ends the program by $1 (close: the window manager's close request for window $2; term:
+# SIGTERM) and checks that $3 ended with status 0.
+end_by() {
+    case $1 in
+        close) wmctrl -i -c "$2" ;;
+        term) kill -TERM "$game_pid" ;;
+    esac
+    wait_for_end
+    [ "$game_status" -eq 0 ] || fail "$3 ended by $1 with status $game_status"
+}
+
 # The launcher, ended by $1 (close: the window manager's close request; term: SIGTERM).
 launcher_ends_by() {
     fresh_folder
     start_game
     launcher=$(wait_for_window "Dunmere Demo")
     sleep 0.5
-    case $1 in
-        close) wmctrl -i -c "$launcher" ;;
-        term) kill -TERM "$game_pid" ;;
-    esac
-    wait_for_end
-    [ "$game_status" -eq 0 ] || fail "the launcher ended by $1 with status $game_status"
+    end_by "$1" "$launcher" "the launcher"
     [ "$(cat "$work/game/CONFIG.CFG")" = $'640,480,16,0\r' ] || fail "the launcher ended by $1 did not save the settings"
     echo "launcher ended by $1: settings saved, status 0"
 }
@@ -39,12 +45,7 @@ game_ends_by() {
     start_game
     window=$(pass_launcher)
     sleep 1.5
-    case $1 in
-        close) wmctrl -i -c "$window" ;;
-        term) kill -TERM "$game_pid" ;;
-    esac
-    wait_for_end
-    [ "$game_status" -eq 0 ] || fail "the game ended by $1 with status $game_status"
+    end_by "$1" "$window" "the game"
     log_in_order "Created device!" "Destroyed DirectX at" "Statistics:" "Average FPS: " "...log ends here."
     echo "game ended by $1: log written, status 0"
 }
