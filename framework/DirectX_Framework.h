@@ -52,6 +52,20 @@ inline Window* MainWindow = nullptr;
 inline RunStatistics Statistics;
 // Headless tools keep the log in memory: their shutdown writes no Log.txt.
 inline bool KeepLogInMemory = false;
+
+// The folders this run writes its files into: the settings file, the log, the screenshots. An
+// empty one is the program's folder, where the game keeps them. The executable's start or a tool
+// sets them before the files are first written.
+struct WriteFolders {
+    std::string Settings;
+    std::string Log;
+    std::string Screenshots;
+};
+inline WriteFolders WritePlaces;
+// The folder each kind of file goes to this run: the one set above, else the program's folder.
+std::string SettingsFolder();
+std::string LogFolder();
+std::string ScreenshotFolder();
 // Exit status of the process: failure paths set 1 before they shut down.
 inline int ExitCode = 0;
 

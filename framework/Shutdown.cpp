@@ -1,4 +1,5 @@
 #include "framework/DirectX_Framework.h"
+#include "framework/FilePaths.h"
 
 #include <clocale>
 #include <cmath>
@@ -25,9 +26,23 @@ void ResetState()
     MainWindow = nullptr;
     Statistics = RunStatistics{};
     KeepLogInMemory = false;
+    WritePlaces = WriteFolders{};
     ExitCode = 0;
     ClearLog();
 }
+
+namespace {
+
+std::string FolderOrProgramFolder(const std::string& folder)
+{
+    return folder.empty() ? ThePlatform().AppPath() : folder;
+}
+
+} // namespace
+
+std::string SettingsFolder() { return FolderOrProgramFolder(WritePlaces.Settings); }
+std::string LogFolder() { return FolderOrProgramFolder(WritePlaces.Log); }
+std::string ScreenshotFolder() { return FolderOrProgramFolder(WritePlaces.Screenshots); }
 
 void CreateGraphicsDevice(Window* window)
 {
@@ -137,7 +152,7 @@ void DestroyDirectX()
     }
     try {
         if (!KeepLogInMemory)
-            SaveLog(platform.AppPath() + "/Log.txt");
+            SaveLog(JoinPath(LogFolder(), "Log.txt"));
     } catch (const std::exception& error) {
         // The program still ends; a user at a terminal learns why there is no log.
         std::fprintf(stderr, "%s: the log could not be saved: %s\n", ApplicationTitle, error.what());

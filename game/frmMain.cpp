@@ -146,7 +146,7 @@ std::string SaveScreenshot()
         LogLine("Could not read the frame for a screenshot.");
         return {};
     }
-    const std::string folder = ThePlatform().AppPath();
+    const std::string folder = ScreenshotFolder();
     for (int number = 1; number < 1000000; ++number) {
         char name[32];
         std::snprintf(name, sizeof name, "screenshot-%04d.png", number);

@@ -47,8 +47,8 @@ void Form_FocusChanged(bool focused);
 // the game as Escape does.
 void Form_QueryUnload();
 
-// Saves the frame just presented as screenshot-NNNN.png in the program folder (the first number
-// not yet taken) and logs it; returns the file name, empty when nothing could be saved.
+// Saves the frame just presented as screenshot-NNNN.png (the first number not yet taken) in the
+// run's screenshot folder and logs it; returns the file name, empty when nothing could be saved.
 std::string SaveScreenshot();
 
 } // namespace frmMain

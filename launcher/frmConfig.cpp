@@ -17,7 +17,7 @@ frmConfig::frmConfig(ConfigView& view, GameStarter startGame) : view_(view), sta
     view_.Form().Handlers.QueryUnload = [this] { Form_QueryUnload(); };
 }
 
-std::string frmConfig::ConfigPath() const { return JoinPath(ThePlatform().AppPath(), "\\CONFIG.CFG"); }
+std::string frmConfig::ConfigPath() const { return JoinPath(SettingsFolder(), "\\CONFIG.CFG"); }
 
 void frmConfig::Form_Load()
 {
