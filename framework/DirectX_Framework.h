@@ -68,6 +68,9 @@ std::string LogFolder();
 std::string ScreenshotFolder();
 // Exit status of the process: failure paths set 1 before they shut down.
 inline int ExitCode = 0;
+// Run by the shutdown after the log, just before the process ends: a tool that keeps the log in
+// memory writes it here, and anything else it owes its caller.
+inline std::function<void()> BeforeProcessEnds;
 
 // Puts every piece of module state back to its start-of-program value (the log included).
 void ResetState();

@@ -26,7 +26,7 @@ std::string LogHeader(const std::string& time, const std::string& date)
            "." + std::to_string(VersionRevision) + " - logging at " + time + " on " + date;
 }
 
-void SaveLog(const std::string& path)
+std::string LogText()
 {
     const std::time_t now = CurrentTime();
     std::string text = LogHeader(FormatLocalTime(now), FormatLocalDate(now)) + "\r\n\r\n";
@@ -34,6 +34,12 @@ void SaveLog(const std::string& path)
         text += EngineLog.LogLines[static_cast<std::size_t>(index)] + "\r\n";
     text += "\r\n"; // the empty slot just past the last line
     text += "\r\n...log ends here.\r\n";
+    return text;
+}
+
+void SaveLog(const std::string& path)
+{
+    const std::string text = LogText();
 
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file)

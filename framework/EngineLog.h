@@ -27,9 +27,12 @@ extern EngineLogStore EngineLog;
 
 void LogLine(std::string_view text);
 
-// Writes the log to path, replacing any earlier file: the header and an empty line, the lines
-// and the empty slot after them, an empty line and the footer, every line ended by CR LF.
-// Throws std::runtime_error when the file cannot be written.
+// The log's text: the header and an empty line, the lines and the empty slot after them, an
+// empty line and the footer, every line ended by CR LF.
+std::string LogText();
+
+// Writes LogText to path, replacing any earlier file. Throws std::runtime_error when the file
+// cannot be written.
 void SaveLog(const std::string& path);
 
 // The header text: title, version, " - logging at ", local time, " on ", local date.

@@ -31,6 +31,8 @@ void LoadTextureFile(TexturePtr& texture, const std::string& path)
             return;
         }
     }
+    if (TextureFailureRaises)
+        throw GraphicsError(Failed(hr) ? hr : E_FAIL, "cannot load the texture " + path);
     // The log names the file on the line before; standard error tells a user at a terminal.
     std::fprintf(stderr, "%s: cannot load the texture %s (%s)\n", ApplicationTitle, path.c_str(),
                  ResultCodeText(Failed(hr) ? hr : E_FAIL).c_str());

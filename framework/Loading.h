@@ -18,8 +18,13 @@ struct Model {
     D3DXMaterialBuffer MaterialBuffer;     // the material list as read from the file
 };
 
+// While set, a texture file that cannot be loaded raises a GraphicsError instead of ending the
+// program: a world being loaded again beside the one on screen is dropped instead.
+inline bool TextureFailureRaises = false;
+
 // Loads an image file into texture, with a full chain of mip levels. A file that cannot be
-// loaded is fatal: the log line "Error loading texture - Quitting." and the shutdown.
+// loaded is fatal: the log line "Error loading texture - Quitting." and the shutdown (unless
+// TextureFailureRaises).
 void LoadTextureFile(TexturePtr& texture, const std::string& path);
 
 // Loads the .x mesh folder/file with its materials and the textures they name (relative to the

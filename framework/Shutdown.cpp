@@ -1,5 +1,6 @@
 #include "framework/DirectX_Framework.h"
 #include "framework/FilePaths.h"
+#include "framework/Loading.h"
 
 #include <clocale>
 #include <cmath>
@@ -28,6 +29,8 @@ void ResetState()
     KeepLogInMemory = false;
     WritePlaces = WriteFolders{};
     ExitCode = 0;
+    BeforeProcessEnds = nullptr;
+    TextureFailureRaises = false;
     ClearLog();
 }
 
@@ -156,6 +159,12 @@ void DestroyDirectX()
     } catch (const std::exception& error) {
         // The program still ends; a user at a terminal learns why there is no log.
         std::fprintf(stderr, "%s: the log could not be saved: %s\n", ApplicationTitle, error.what());
+    }
+    if (BeforeProcessEnds) {
+        try {
+            BeforeProcessEnds();
+        } catch (const std::exception&) {
+        }
     }
     platform.EndProcess(ExitCode);
     std::abort(); // a platform's EndProcess never returns

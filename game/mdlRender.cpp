@@ -95,6 +95,9 @@ void RenderFrame(const float& x, const float& y, const float& z, const float& ya
     mdlFloors::DrawFloors();
 
     DrawTextBox(2, 100, 0, 100, "FPS: " + WholeNumberText(FramesPerSecond), ReadoutColour, "Tahoma", 12);
+    if (!ReadoutNote.empty())
+        DrawTextBox(2, static_cast<float>(PresentParams.BackBufferWidth) - 4, ReadoutNoteTop, ReadoutNoteHeight,
+                    ReadoutNote, ReadoutColour, "Tahoma", 12);
 
     ThrowIfFailed(device.EndScene(), "EndScene");
     PresentFrame();
@@ -205,6 +208,9 @@ void RunMainLoop()
     SetUpScene();
     if (frmMain::Form)
         mdlInput::CentrePointer(*frmMain::Form);
+    LoopObserver none;
+    LoopObserver& observer = State.Observer != nullptr ? *State.Observer : none;
+    observer.SceneReady();
 
     const std::uint32_t loopStart = platform.GetTickCount();
     double frames = 0;
@@ -219,15 +225,20 @@ void RunMainLoop()
         platform.DoEvents();
 
         const std::int32_t due = TakeDueTicks(platform.GetTickCount());
-        for (std::int32_t tick = 0; tick < due; ++tick)
-            mdlGameLoop::UpdatePlayer();
+        if (observer.Ticks(due))
+            for (std::int32_t tick = 0; tick < due; ++tick)
+                mdlGameLoop::UpdatePlayer();
         ticksRun += due;
 
         if (frmMain::Form)
             mdlInput::MouseLook(*frmMain::Form);
-        ApplyMouseLook(mdlInput::MouseDeltaX, mdlInput::MouseDeltaY);
+        std::int32_t lookX = mdlInput::MouseDeltaX;
+        std::int32_t lookY = mdlInput::MouseDeltaY;
+        observer.Look(lookX, lookY);
+        ApplyMouseLook(lookX, lookY);
 
         platform.DoEvents();
+        observer.PassEnded();
         ++passes;
     }
 

@@ -21,6 +21,9 @@ inline constexpr float AspectRatio = 0.8f;
 inline constexpr float NearPlane = 0.1f;
 inline constexpr float FarPlane = 500;
 inline constexpr D3DCOLOR ReadoutColour = 0x33FFFFFF;
+// The note line under the read-out: its top and the height of its box.
+inline constexpr float ReadoutNoteTop = 16;
+inline constexpr float ReadoutNoteHeight = 20;
 
 // The read-out's font, kept between frames: the picture is the same and it saves a font
 // creation every frame.
@@ -28,6 +31,21 @@ struct CachedFont {
     FontPtr Font;
     std::string Face;
     std::int16_t Size = 0;
+};
+
+// What a caller of the main loop sees of its passes (dunmere-tool play records, replays and
+// reloads through it). The game runs the loop without one.
+class LoopObserver {
+public:
+    virtual ~LoopObserver() = default;
+    // The scene is set up and the player stands at the spawn; the first pass follows.
+    virtual void SceneReady() {}
+    // A pass's due ticks, before they run. False: the observer has run them itself.
+    virtual bool Ticks(std::int32_t /*due*/) { return true; }
+    // A pass's mouse look, before it turns the view; the observer may change it.
+    virtual void Look(std::int32_t& /*deltaX*/, std::int32_t& /*deltaY*/) {}
+    // The end of a pass, after its second letting through of events.
+    virtual void PassEnded() {}
 };
 
 // The renderer's and the loop's state, every part at its start-of-program value.
@@ -42,6 +60,10 @@ struct ModuleState {
     // The folder the entity model is loaded from; empty: models/ in the program's folder.
     std::string EntityModelFolder;
     CachedFont ReadoutFont; // belongs to the device it was made on
+    // A line drawn under the read-out while it is not empty (dunmere-tool play's messages).
+    std::string ReadoutNote;
+    // Sees the main loop's passes; null in the game.
+    LoopObserver* Observer = nullptr;
 };
 
 inline ModuleState State;
@@ -55,13 +77,14 @@ inline constexpr auto& DirectionalLight = State.DirectionalLight;
 inline constexpr auto& PlayerLight = State.PlayerLight;
 inline constexpr auto& EntityModel = State.EntityModel;
 inline constexpr auto& EntityModelFolder = State.EntityModelFolder;
+inline constexpr auto& ReadoutNote = State.ReadoutNote;
 
 // Puts the renderer's and the loop's state back to its start-of-program value, releasing the
 // model and the read-out's font.
 void ResetState();
 
 // Draws one frame from the eye (x, y, z) looking along yaw and pitch: clear, lights, camera,
-// walls, floors, the frames-per-second read-out, present.
+// walls, floors, the frames-per-second read-out (and the note under it), present.
 void RenderFrame(const float& x, const float& y, const float& z, const float& yaw, const float& pitch);
 
 // The camera of a frame: the view from the eye (x, y, z) looking along yaw and pitch, one unit
@@ -108,7 +131,8 @@ void ReadAhead(const std::string& mapPath);
 void SetUpScene();
 
 // The scene set-up (model, spawn, projection, culling, lights, ambient light, filters), then
-// the frame loop until Escape, then the shutdown. Never returns.
+// the frame loop until Escape, then the shutdown. State.Observer, when set, sees each pass.
+// Never returns.
 [[noreturn]] void RunMainLoop();
 
 } // namespace mdlRender

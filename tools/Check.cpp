@@ -249,18 +249,13 @@ std::string Summary()
 
 } // namespace
 
-int CheckMap(const std::string& path, ScriptedPlatform& platform, ScriptedGraphics& graphics, bool quiet,
-             std::ostream& out, std::ostream& err)
+int CheckLoad(const std::string& path, bool quiet, std::ostream& out,
+              const std::function<bool(mdlMap::MapObserver&)>& load)
 {
     // Each map is read into an empty world, as a fresh game reads it.
     ResetWorld();
-    DirectX_Framework::ClearLog();
     MapFindings findings;
-    const bool wasUnread = graphics.TexturesLoadUnread;
-    graphics.TexturesLoadUnread = true;
-    const bool loaded = Headless::LoadMap(path, platform, err, &findings);
-    graphics.TexturesLoadUnread = wasUnread;
-    if (!loaded)
+    if (!load(findings))
         return 2;
     findings.Finish();
 
@@ -279,6 +274,19 @@ int CheckMap(const std::string& path, ScriptedPlatform& platform, ScriptedGraphi
     if (!quiet)
         out << path << ": " << Summary() << '\n';
     return errors ? 1 : 0;
+}
+
+int CheckMap(const std::string& path, ScriptedPlatform& platform, ScriptedGraphics& graphics, bool quiet,
+             std::ostream& out, std::ostream& err)
+{
+    DirectX_Framework::ClearLog();
+    const bool wasUnread = graphics.TexturesLoadUnread;
+    graphics.TexturesLoadUnread = true;
+    const int result = CheckLoad(path, quiet, out, [&](mdlMap::MapObserver& findings) {
+        return Headless::LoadMap(path, platform, err, &findings);
+    });
+    graphics.TexturesLoadUnread = wasUnread;
+    return result;
 }
 
 int Run(const std::vector<std::string>& maps, bool quiet, std::ostream& out, std::ostream& err)

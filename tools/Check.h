@@ -6,6 +6,9 @@
 #include "framework/scripted/ScriptedGraphics.h"
 #include "framework/scripted/ScriptedPlatform.h"
 
+#include "world/mdlMap.h"
+
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,6 +22,13 @@ namespace Check {
 // error, 1 when something is, 2 when the map cannot be read (the reason goes to err).
 int CheckMap(const std::string& path, ScriptedPlatform& platform, ScriptedGraphics& graphics, bool quiet,
              std::ostream& out, std::ostream& err);
+
+// What CheckMap reports about a map that load reads, with the observer it is given, into the
+// world stores (emptied first) on the device that is up; load returns false, after telling err
+// why, when the map cannot be read. dunmere-tool play checks a map it loads again this way, on
+// the real device. Leaves the player at the map's spawn. Returns 0, 1 or 2 as CheckMap does.
+int CheckLoad(const std::string& path, bool quiet, std::ostream& out,
+              const std::function<bool(mdlMap::MapObserver&)>& load);
 
 // Checks every map in turn; the result is the worst of theirs.
 int Run(const std::vector<std::string>& maps, bool quiet, std::ostream& out, std::ostream& err);

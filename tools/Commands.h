@@ -23,6 +23,7 @@ Command AddShot(CLI::App& app);
 Command AddBench(CLI::App& app);
 Command AddCheck(CLI::App& app);
 Command AddPlan(CLI::App& app);
+Command AddPlay(CLI::App& app);
 
 // Reads a --size of WxH within what a back buffer can be; false, with a message on standard
 // error, otherwise.

@@ -9,6 +9,7 @@
 #include "world/mdlEntities.h"
 
 #include <charconv>
+#include <cmath>
 #include <sstream>
 #include <vector>
 
@@ -23,7 +24,24 @@ std::string ShortestFloat(float value)
     return std::string(text, result.ptr);
 }
 
+std::string Position()
+{
+    return ShortestFloat(Player.X) + ' ' + ShortestFloat(Player.Y) + ' ' + ShortestFloat(Player.Z) + ' ' +
+           ShortestFloat(Player.Yaw) + ' ' + ShortestFloat(Player.Pitch);
+}
+
 namespace {
+
+// A finite 32-bit float, read exactly as written (the text print writes reads back to the bit).
+bool ParseFloat(const std::string& word, float& out)
+{
+    const char* first = word.data();
+    const char* last = word.data() + word.size();
+    if (first != last && *first == '+')
+        ++first;
+    const auto [end, error] = std::from_chars(first, last, out);
+    return error == std::errc() && end == last && std::isfinite(out);
+}
 
 bool ParseInt(const std::string& word, long long low, long long high, long long& out)
 {
@@ -56,6 +74,13 @@ bool Parse(const std::vector<std::string>& words, Command& out)
     }
     if (command == "tick" && words.size() == 2 && ParseInt(words[1], 0, 100000000, out.A)) {
         out.What = Kind::Tick;
+        return true;
+    }
+    if (command == "at" && words.size() == 6) {
+        for (std::size_t i = 0; i < 5; ++i)
+            if (!ParseFloat(words[i + 1], out.Place[i]))
+                return false;
+        out.What = Kind::At;
         return true;
     }
     if (command == "print" && words.size() == 1) {
@@ -100,9 +125,13 @@ void Apply(const Command& command, std::ostream& out)
         for (long long i = 0; i < command.A; ++i)
             mdlGameLoop::UpdatePlayer();
         break;
-    case Kind::Print:
-        out << ShortestFloat(Player.X) << ' ' << ShortestFloat(Player.Y) << ' ' << ShortestFloat(Player.Z) << ' '
-            << ShortestFloat(Player.Yaw) << ' ' << ShortestFloat(Player.Pitch) << '\n';
+    case Kind::Print: out << Position() << '\n'; break;
+    case Kind::At:
+        Player.X = command.Place[0];
+        Player.Y = command.Place[1];
+        Player.Z = command.Place[2];
+        Player.Yaw = command.Place[3];
+        Player.Pitch = command.Place[4];
         break;
     }
 }

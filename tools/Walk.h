@@ -15,11 +15,14 @@ namespace Walk {
 //   look DX DY            the pointer moves by DX, DY pixels (a tenth of a degree each)
 //   tick N                N game ticks run
 //   print                 the player's X Y Z Yaw Pitch
+//   at X Y Z YAW PITCH    the player placed there, with that view (a run started elsewhere
+//                         than the spawn)
 struct Command {
-    enum class Kind { KeyDown, KeyUp, KeyPress, Look, Tick, Print };
+    enum class Kind { KeyDown, KeyUp, KeyPress, Look, Tick, Print, At };
     Kind What = Kind::Print;
     long long A = 0; // key code, character, DX or tick count
     long long B = 0; // DY
+    float Place[5] = {0, 0, 0, 0, 0}; // at: X Y Z Yaw Pitch
 };
 
 // Reads a script command by command, skipping blank lines and comments.
@@ -48,5 +51,9 @@ int Run(const std::string& mapPath, std::istream& script, std::ostream& out, std
 
 // The shortest decimal text that reads back as the same 32-bit float.
 std::string ShortestFloat(float value);
+
+// The player's X Y Z Yaw Pitch in ShortestFloat's form, separated by spaces (what print writes,
+// without the line end).
+std::string Position();
 
 } // namespace Walk

@@ -20,7 +20,8 @@ Command AddWalk(CLI::App& app)
     CLI::App* walk = app.add_subcommand(
         "walk", "Load MAP as the game does, spawn the player and run a movement script (standard input when SCRIPT "
                 "is left out). Commands, one a line, # starts a comment: down CODE | up CODE (arrow keys 37-40), "
-                "key C (key esc for Escape), look DX DY, tick N, print (X Y Z Yaw Pitch).");
+                "key C (key esc for Escape), look DX DY, tick N, print (X Y Z Yaw Pitch), at X Y Z YAW PITCH (places the "
+                "player).");
     walk->add_option("MAP", arguments->Map, "the map file")->required();
     walk->add_option("SCRIPT", arguments->Script, "the script file");
 

@@ -11,7 +11,8 @@ int main(int argc, char** argv)
     CLI::App app{"Dunmere Demo companion tool: runs a map headless or renders it for map authors."};
     app.require_subcommand(1);
     const Commands::Command commands[] = {Commands::AddWalk(app), Commands::AddShot(app), Commands::AddBench(app),
-                                          Commands::AddCheck(app), Commands::AddPlan(app)};
+                                          Commands::AddCheck(app), Commands::AddPlan(app),
+                                          Commands::AddPlay(app)};
 
     // Wrong arguments end with status 2.
     try {

@@ -64,6 +64,10 @@ TEST_F(WalkTest, TheScriptDrivesThePlayerThroughTheGamesOwnHandlers)
                          "0 10 -15 0 0\n"
                          "0 10 -15 0 0\n"
                          "0 10 -34 0 2.5\n");
+
+    // Placed where a print left it, to the bit; the next tick settles onto the floor as usual.
+    ASSERT_EQ(Walk("at 0.1 -7.25e-5 -30 -1e+30 89.5\nprint\ntick 1\nprint\n"), 0) << err.str();
+    EXPECT_EQ(out.str(), "0.1 -7.25e-05 -30 -1e+30 89.5\n0.1 -7.25e-05 -29 -1e+30 89.5\n");
 }
 
 TEST_F(WalkTest, WallsAndTurnsShowInTheExactFloats)
@@ -72,6 +76,7 @@ TEST_F(WalkTest, WallsAndTurnsShowInTheExactFloats)
         << err.str();
     // Held 3 units off the wall at y = 50, then turned to face +x and walked on.
     EXPECT_EQ(out.str(), "0 47 -15 0 0\n3 47 -15 90.3 0\n");
+
 }
 
 TEST_F(WalkTest, AScriptLineThatCannotBeParsedNamesItsLine)
@@ -79,7 +84,8 @@ TEST_F(WalkTest, AScriptLineThatCannotBeParsedNamesItsLine)
     EXPECT_EQ(Walk("tick 1\nprint\njump now\nprint\n"), 2);
     EXPECT_THAT(err.str(), HasSubstr("line 3"));
     EXPECT_EQ(out.str(), "0 0 -15 0 0\n");
-    for (const char* bad : {"tick -1", "down 65", "key ab", "look 1", "tick x", "print now"})
+    for (const char* bad : {"tick -1", "down 65", "key ab", "look 1", "tick x", "print now", "at 1 2 3 4",
+                            "at 1 2 3 4 nan", "at 1 2 3 4 1e39"})
         EXPECT_EQ(Walk(bad), 2) << bad;
 }
 

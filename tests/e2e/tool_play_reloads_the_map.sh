@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# dunmere-tool play loads the map again when it is saved: the wall in front of the player changes
+# texture on screen. A save cut in the middle of an entry keeps the world as it was and shows the
+# error under the read-out, with its line and column on standard error; the next good save loads.
+source "$(dirname "$0")/lib.sh" "$1"
+game="$work/game"
+map="$game/e1m1-double.dnmap"
+wall='WALL,64,0,128,0,-72,0,-2,2.25,1,-2,-2.25' # 24.5 ahead of the spawn, facing it
+grep -qx -- "$wall" "$map" || fail "the shipped map has no wall $wall"
+cp "$map" "$work/brick.dnmap"
+sed "s/^$wall\$/WALL,64,0,128,0,-72,0,-2,2.25,4,-2,-2.25/" "$map" >"$work/metal.dnmap"
+
+(cd "$game" && exec ./dunmere-tool play e1m1-double.dnmap --at 96.5 24.5 -15 180 0 >"$work/stdout" \
+    2>"$work/stderr") &
+game_pid=$!
+window=$(wait_for_window Main)
+xdotool windowfocus --sync "$window"
+sleep 1
+
+# Saves a screenshot with F12; sets shot to its path.
+shots=0
+snap() {
+    shots=$((shots + 1))
+    shot="$game/screenshot-000$shots.png"
+    for _ in $(seq 1 10); do
+        xdotool key F12
+        for _ in $(seq 1 10); do
+            [ -s "$shot" ] && { sleep 0.2; return 0; }
+            sleep 0.1
+        done
+    done
+    fail "F12 saved no $shot"
+}
+# Waits until standard error holds $2 lines containing $1.
+wait_for_stderr() {
+    for _ in $(seq 1 50); do
+        [ "$(grep -c -- "$1" "$work/stderr")" -ge "$2" ] && return 0
+        sleep 0.1
+    done
+    fail "standard error did not say \"$1\" $2 times"
+}
+# Pixels that differ between two screenshots in a region WxH+X+Y.
+differ() {
+    compare -metric AE <(convert "$1" -crop "$3" png:-) <(convert "$2" -crop "$3" png:-) null: 2>&1 || true
+}
+world=400x300+120+100 # the wall
+note=640x16+0+18      # the line under the read-out
+
+snap
+brick=$shot
+cp "$work/metal.dnmap" "$work/save" && mv "$work/save" "$map" # written beside it, renamed over it
+wait_for_stderr 'reloaded in' 1
+snap
+metal=$shot
+[ "$(differ "$brick" "$metal" $world)" -gt 20000 ] || fail "the wall did not change texture"
+
+{ head -n 100 "$work/brick.dnmap"; sed -n 101p "$work/brick.dnmap" | cut -c 1-14; } >"$map" # cut mid-entry
+wait_for_stderr 'did not load cleanly' 1
+grep -qE 'e1m1-double.dnmap:101:[0-9]+: error: ' "$work/stderr" || fail "no diagnostic for line 101"
+snap
+broken=$shot
+[ "$(differ "$metal" "$broken" $world)" -lt 100 ] || fail "the world changed on a broken save"
+[ "$(differ "$metal" "$broken" $note)" -gt 200 ] || fail "no error line under the read-out"
+
+cp "$work/brick.dnmap" "$map"
+wait_for_stderr 'reloaded in' 2
+snap
+[ "$(differ "$brick" "$shot" $world)" -lt 100 ] || fail "the good save did not bring the brick wall back"
+[ "$(differ "$metal" "$shot" $note)" -lt 50 ] || fail "the error line stayed after a good save"
+quit_game "$window"
+[ "$game_status" -eq 0 ] || fail "play ended with status $game_status"
+grep -qx '96.5 24.5 -15 180 0' "$work/stdout" || fail "play printed: $(cat "$work/stdout")"
+echo "ok"
