@@ -2,6 +2,7 @@
 # dunmere-tool play loads the map again when it is saved: the wall in front of the player changes
 # texture on screen. A save cut in the middle of an entry keeps the world as it was and shows the
 # error under the read-out, with its line and column on standard error; the next good save loads.
+# A map that does not load cleanly at the start does not open.
 source "$(dirname "$0")/lib.sh" "$1"
 game="$work/game"
 map="$game/e1m1-double.dnmap"
@@ -9,6 +10,14 @@ wall='WALL,64,0,128,0,-72,0,-2,2.25,1,-2,-2.25' # 24.5 ahead of the spawn, facin
 tr -d '\r' <"$map" >"$work/brick.dnmap"
 grep -qx -- "$wall" "$work/brick.dnmap" || fail "the shipped map has no wall $wall"
 sed "s/^$wall\$/WALL,64,0,128,0,-72,0,-2,2.25,4,-2,-2.25/" "$work/brick.dnmap" >"$work/metal.dnmap"
+
+# A map that does not load cleanly does not open: check's errors and status 1.
+printf 'TEXTURE,1,brick.png\nWALL,1,2' >"$game/cut.dnmap"
+set +e
+"$game/dunmere-tool" play "$game/cut.dnmap" 2>"$work/cut"
+status=$?
+set -e
+[ "$status" -eq 1 ] && grep -q 'cut.dnmap:2:1: error: reading stops here' "$work/cut" || fail "cut.dnmap: $status $(cat "$work/cut")"
 
 (cd "$game" && exec ./dunmere-tool play e1m1-double.dnmap --at 96.5 24.5 -15 180 0 >"$work/stdout" \
     2>"$work/stderr") &
