@@ -5,6 +5,7 @@
 #include "framework/DirectX_Framework.h"
 #include "framework/EndSignals.h"
 #include "framework/FilePaths.h"
+#include "framework/WriteFolders.h"
 #include "game/StartSequence.h"
 #include "launcher/frmConfig.h"
 #include "launcher/qt/ConfigWindow.h"
@@ -23,6 +24,11 @@ int main(int argc, char** argv)
     std::setlocale(LC_ALL, "");
     // From here on SIGTERM, SIGINT and SIGHUP close the launcher or end the game in order.
     EndSignals::Install();
+    // The settings, the log and the screenshots stay beside the program when its folder takes
+    // files, else (an installed copy) they go to the user's folders; the log says which.
+    DirectX_Framework::WritePlaces = DirectX_Framework::ChooseWriteFolders(ExecutableFolder());
+    if (const std::string line = DirectX_Framework::WriteFoldersLine(); !line.empty())
+        DirectX_Framework::LogLine(line);
 
     // SDL first: it tells whether there is a display at all, where Qt would abort.
     std::string error;
@@ -32,7 +38,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s: cannot start: %s\n", DirectX_Framework::ApplicationTitle, error.c_str());
         DirectX_Framework::LogLine("Could not start the windowing system: " + error);
         try {
-            DirectX_Framework::SaveLog(JoinPath(ExecutableFolder(), "Log.txt"));
+            const std::string& logFolder = DirectX_Framework::WritePlaces.Log;
+            DirectX_Framework::CreateUserFolder(logFolder);
+            DirectX_Framework::SaveLog(JoinPath(logFolder.empty() ? ExecutableFolder() : logFolder, "Log.txt"));
         } catch (const std::exception&) {
         }
         return 1;

@@ -10,9 +10,10 @@
 namespace DirectX_Framework {
 
 inline constexpr const char* ApplicationTitle = "Dunmere Demo";
-inline constexpr int VersionMajor = 1;
-inline constexpr int VersionMinor = 1;
-inline constexpr int VersionRevision = 5;
+// The project's version, set by the build (CMakeLists.txt).
+inline constexpr int VersionMajor = DUNMERE_VERSION_MAJOR;
+inline constexpr int VersionMinor = DUNMERE_VERSION_MINOR;
+inline constexpr int VersionRevision = DUNMERE_VERSION_PATCH;
 
 struct EngineLogStore {
     // Slot i holds line i; the slot just past the last line is always empty. Only as many

@@ -1,6 +1,7 @@
 #include "framework/DirectX_Framework.h"
 #include "framework/FilePaths.h"
 #include "framework/Loading.h"
+#include "framework/WriteFolders.h"
 
 #include <clocale>
 #include <cmath>
@@ -154,8 +155,10 @@ void DestroyDirectX()
     } catch (const std::exception&) {
     }
     try {
-        if (!KeepLogInMemory)
+        if (!KeepLogInMemory) {
+            CreateUserFolder(WritePlaces.Log);
             SaveLog(JoinPath(LogFolder(), "Log.txt"));
+        }
     } catch (const std::exception& error) {
         // The program still ends; a user at a terminal learns why there is no log.
         std::fprintf(stderr, "%s: the log could not be saved: %s\n", ApplicationTitle, error.what());

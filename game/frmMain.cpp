@@ -2,6 +2,7 @@
 
 #include "framework/DirectX_Framework.h"
 #include "framework/FilePaths.h"
+#include "framework/WriteFolders.h"
 #include "game/mdlInput.h"
 #include "game/mdlVars.h"
 #include "world/Player.h"
@@ -146,6 +147,7 @@ std::string SaveScreenshot()
         LogLine("Could not read the frame for a screenshot.");
         return {};
     }
+    CreateUserFolder(WritePlaces.Screenshots);
     const std::string folder = ScreenshotFolder();
     for (int number = 1; number < 1000000; ++number) {
         char name[32];

@@ -2,6 +2,7 @@
 
 #include "framework/DirectX_Framework.h"
 #include "framework/FilePaths.h"
+#include "framework/WriteFolders.h"
 
 #include <string_view>
 #include <utility>
@@ -104,6 +105,7 @@ void frmConfig::LoadConfig(const std::string& ConfigFile)
 
 void frmConfig::SaveConfig(const std::string& ConfigFile)
 {
+    CreateUserFolder(WritePlaces.Settings);
     if (!WriteSettingsFile(ConfigFile, Config))
         ThePlatform().MessageBox(WriteErrorText, MessageBoxIcon::Information, ConfigTitle);
 }

@@ -1,5 +1,6 @@
 // The launcher's logic on the scripted adapter, with a view that only holds the controls' state.
 #include "game/StartSequence.h"
+#include "framework/WriteFolders.h"
 #include "game/frmMain.h"
 #include "tests/launcher/FakeConfigView.h"
 #include "tests/support/FrameworkFixture.h"
@@ -7,6 +8,7 @@
 #include <gmock/gmock.h>
 
 #include <csignal>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <sys/resource.h>
@@ -332,6 +334,82 @@ TEST_F(LauncherTest, AnInterruptedWriteKeepsTheOldFileWholeAndSaysSo)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1); // no leftovers
     ASSERT_EQ(platform.MessageBoxes.size(), 1u);
     EXPECT_EQ(platform.MessageBoxes[0].Text, WriteError);
+}
+
+TEST_F(LauncherTest, AProgramFolderThatTakesNoFilesSendsTheFilesToTheUsersFolders)
+{
+    using Env = std::map<std::string, std::string>;
+    const struct {
+        bool programFolder, configFile;
+        Env env;
+        WriteFolders chosen;
+    } cases[] = {
+        {true, false, {{"HOME", "/h"}}, {}},
+        {false, false, {{"HOME", "/h"}},
+         {"/h/.config/dunmere", "/h/.local/state/dunmere", "/h/.local/share/dunmere/screenshots"}},
+        {false, false, {{"HOME", "/h"}, {"XDG_CONFIG_HOME", "/c/"}, {"XDG_STATE_HOME", "/s"}, {"XDG_DATA_HOME", "/d"}},
+         {"/c/dunmere", "/s/dunmere", "/d/dunmere/screenshots"}},
+        // A variable without an absolute path counts as unset; so does a home without one.
+        {false, false, {{"HOME", "/h"}, {"XDG_CONFIG_HOME", "c"}}, {"/h/.config/dunmere", "/h/.local/state/dunmere",
+                                                                    "/h/.local/share/dunmere/screenshots"}},
+        {false, false, {{"HOME", "h"}, {"XDG_STATE_HOME", "/s"}}, {"", "/s/dunmere", ""}},
+        {false, false, {}, {}},
+        // A settings file of the user's own in a shared copy's folder is kept there.
+        {false, true, {{"HOME", "/h"}}, {"", "/h/.local/state/dunmere", "/h/.local/share/dunmere/screenshots"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        const FolderFacts facts{[&](const char* name) { return c.env.contains(name) ? c.env.at(name) : ""; },
+                                [&](const std::string& path) {
+                                    return path == "/opt/game" ? c.programFolder
+                                                               : path == "/opt/game/CONFIG.CFG" && c.configFile;
+                                }};
+        const WriteFolders got = ChooseWriteFolders("/opt/game", facts);
+        EXPECT_EQ(std::tie(got.Settings, got.Log, got.Screenshots),
+                  std::tie(c.chosen.Settings, c.chosen.Log, c.chosen.Screenshots));
+    }
+    // The system's answers: a file without its owner's write bit is read-only even for root.
+    WriteWholeFile(config, "");
+    const FolderFacts system = SystemFolderFacts();
+    EXPECT_TRUE(system.MayWrite(folder.Path()));
+    EXPECT_TRUE(system.MayWrite(config));
+    std::filesystem::permissions(config, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    EXPECT_FALSE(system.MayWrite(config));
+    EXPECT_FALSE(system.MayWrite(folder / "missing"));
+
+    // A first run: the read error, then the user's folders made as the files are written, for
+    // the user only, and the settings read back from there. A user folder that cannot be made
+    // (beneath a file) brings the write error and no log, as a program folder that takes no files does.
+    for (const bool usable : {true, false}) {
+        SCOPED_TRACE(usable);
+        ResetState();
+        const std::string home = folder / (usable ? "home" : "CONFIG.CFG");
+        WritePlaces = {home + "/.config/dunmere", home + "/.local/state/dunmere", home + "/.local/share/dunmere/screenshots"};
+        EXPECT_EQ(WriteFoldersLine(), "The program's folder takes no files: settings in " + home +
+                                          "/.config/dunmere, log in " + home + "/.local/state/dunmere, screenshots in " +
+                                          home + "/.local/share/dunmere/screenshots");
+        TakeBoxes();
+        form.FillResModes();
+        form.Config.Width = 800;
+        view.window.Handlers.QueryUnload();
+        std::vector<std::string> boxes{"No Configuration File: " + ReadError};
+        if (!usable)
+            boxes.push_back("No Configuration File: " + WriteError);
+        EXPECT_EQ(TakeBoxes(), boxes);
+        form.FillResModes();
+        EXPECT_EQ(TakeBoxes().size(), usable ? 0u : 1u);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(RunToExit([] { DestroyDirectX(); }), 0);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr().empty(), usable);
+        EXPECT_EQ(std::filesystem::exists(WritePlaces.Log + "/Log.txt"), usable);
+        if (usable) {
+            EXPECT_EQ(ReadWholeFile(WritePlaces.Settings + "/CONFIG.CFG"), "800,480,16,0\r\n");
+            for (const std::string made : {"home/.config", "home/.config/dunmere", "home/.local/state/dunmere"})
+                EXPECT_EQ(std::filesystem::status(folder / made).permissions(), std::filesystem::perms::owner_all) << made;
+            EXPECT_FALSE(std::filesystem::exists(folder / "home/.local/share")); // no screenshot yet
+        }
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2); // nothing beside the program
 }
 
 } // namespace

@@ -37,7 +37,10 @@ GeneratedContent GenerateContent(const std::filesystem::path& assetsFolder)
     for (const TextureDefinition& texture : level.Textures)
         content.Files.push_back({"Textures/" + texture.FileName, EncodePng(PaintWorldTexture(texture.FileName))});
     content.Files.push_back({"models/entitycube.png", EncodePng(PaintEntityCubeTexture())});
-    content.Files.push_back({"launcher/icon.png", EncodePng(PaintIcon())});
+    content.Files.push_back({"launcher/icon.png", EncodePng(PaintIcon(32))});
+    for (const int side : IconSizes())
+        if (side != 32)
+            content.Files.push_back({"icons/" + std::to_string(side) + ".png", EncodePng(PaintIcon(side))});
     content.Files.push_back({"launcher/banner.png", EncodePng(PaintBanner())});
     return content;
 }

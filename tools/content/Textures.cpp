@@ -561,27 +561,47 @@ Image PaintEntityCubeTexture()
     return image;
 }
 
-Image PaintIcon()
+const std::vector<int>& IconSizes()
 {
-    // A brick wall with an arched doorway that glows faintly from within.
-    constexpr int Side = 32;
-    Image image(Side, Side);
-    ForEachPixel(image, [&](int x, int y, float, float) {
+    static const std::vector<int> sizes{16, 22, 24, 32, 48, 64, 128, 256};
+    return sizes;
+}
+
+Image PaintIcon(int side)
+{
+    // A brick wall with an arched doorway that glows faintly from within, laid out on a grid of
+    // 32 x 32 units: four units a course, eight a brick, one of mortar. At 32 pixels each pixel
+    // shows the unit at its centre; any other size averages 4 x 4 points of each pixel, so the
+    // edges stay sharp at every size instead of being enlarged pixels.
+    const auto design = [](float ux, float uy) {
+        const int x = static_cast<int>(std::floor(ux));
+        const int y = static_cast<int>(std::floor(uy));
         const int row = y / 4;
         const int lx = Modulo(x + (row % 2) * 4, 8);
         const bool mortar = y % 4 == 0 || lx == 0;
         Random random(static_cast<std::uint64_t>(row * 8 + Modulo(x + (row % 2) * 4, 32) / 8) + 31u);
-        Colour brick = Mix(Colour{0.58f, 0.25f, 0.16f}, Colour{0.72f, 0.36f, 0.22f}, random.Unit());
+        const Colour brick = Mix(Colour{0.58f, 0.25f, 0.16f}, Colour{0.72f, 0.36f, 0.22f}, random.Unit());
         Colour result = mortar ? Colour{0.55f, 0.53f, 0.5f} : brick;
-        const float dx = static_cast<float>(x) + 0.5f - 16.0f;
-        const float dy = static_cast<float>(y) + 0.5f - 15.0f;
+        const float dx = ux - 16.0f;
+        const float dy = uy - 15.0f;
         const bool door = (std::abs(dx) < 7.0f && y >= 15) || (dx * dx + dy * dy < 49.0f);
         const bool arch = !door && ((std::abs(dx) < 9.0f && y >= 15) || (dx * dx + dy * dy < 81.0f));
         if (arch)
             result = Colour{0.7f, 0.68f, 0.62f} * (dx < 0 ? 1.1f : 0.85f);
         if (door)
-            result = Mix(Colour{0.05f, 0.04f, 0.03f}, Colour{0.55f, 0.4f, 0.18f}, Clamp01((static_cast<float>(y) - 12.0f) / 22.0f));
+            result = Mix(Colour{0.05f, 0.04f, 0.03f}, Colour{0.55f, 0.4f, 0.18f}, Clamp01((uy - 0.5f - 12.0f) / 22.0f));
         return result;
+    };
+    Image image(side, side);
+    const int points = side == 32 ? 1 : 4;
+    const float unit = 32.0f / static_cast<float>(side);
+    ForEachPixel(image, [&](int x, int y, float, float) {
+        Colour sum{};
+        for (int j = 0; j < points; ++j)
+            for (int i = 0; i < points; ++i)
+                sum = sum + design((static_cast<float>(x) + (static_cast<float>(i) + 0.5f) / static_cast<float>(points)) * unit,
+                                   (static_cast<float>(y) + (static_cast<float>(j) + 0.5f) / static_cast<float>(points)) * unit);
+        return sum * (1.0f / static_cast<float>(points * points));
     });
     return image;
 }

@@ -18,8 +18,10 @@ Image PaintWorldTexture(const std::string& fileName);
 
 // 128 x 128: the entity marker's crate-like texture.
 Image PaintEntityCubeTexture();
-// 32 x 32: the launcher window's icon.
-Image PaintIcon();
+// The program's icon, side x side: the launcher window's at 32, the desktop's in every size of
+// IconSizes() (those the desktop's icon theme holds).
+Image PaintIcon(int side);
+const std::vector<int>& IconSizes();
 // 500 x 64: the launcher window's banner with the demo's title.
 Image PaintBanner();
 
