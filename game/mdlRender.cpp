@@ -97,7 +97,7 @@ void RenderFrame(const float& x, const float& y, const float& z, const float& ya
     DrawTextBox(2, 100, 0, 100, "FPS: " + WholeNumberText(FramesPerSecond), ReadoutColour, "Tahoma", 12);
     if (!ReadoutNote.empty())
         DrawTextBox(2, static_cast<float>(PresentParams.BackBufferWidth) - 4, ReadoutNoteTop, ReadoutNoteHeight,
-                    ReadoutNote, ReadoutColour, "Tahoma", 12);
+                    ReadoutNote, ReadoutNoteColour, "Tahoma", 12);
 
     ThrowIfFailed(device.EndScene(), "EndScene");
     PresentFrame();

@@ -21,9 +21,11 @@ inline constexpr float AspectRatio = 0.8f;
 inline constexpr float NearPlane = 0.1f;
 inline constexpr float FarPlane = 500;
 inline constexpr D3DCOLOR ReadoutColour = 0x33FFFFFF;
-// The note line under the read-out: its top and the height of its box.
+// The note line under the read-out: its top, the height of its box, and a colour that stays
+// legible over bright walls (the read-out itself is faint on purpose).
 inline constexpr float ReadoutNoteTop = 16;
 inline constexpr float ReadoutNoteHeight = 20;
+inline constexpr D3DCOLOR ReadoutNoteColour = 0xFFFFE060;
 
 // The read-out's font, kept between frames: the picture is the same and it saves a font
 // creation every frame.

@@ -7,17 +7,18 @@
 #include "tools/Walk.h"
 
 #include <array>
-#include <optional>
-
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 namespace Play {
 
+// The key that loads the map again at once (it does nothing in the game).
 inline constexpr int VK_F5 = 116;
 
+// The command line of dunmere-tool play.
 struct Options {
     std::string MapPath;
     std::int32_t Width = 640;
@@ -31,9 +32,9 @@ struct Options {
 };
 
 // Writes a run as a walk script, in the order the main loop handles it: the keys of the events
-// let through, the ticks a pass runs, the pass's mouse look. Keys that change nothing in the
-// game (other than the arrows and the typed characters walk can write) are left out, and so is
-// a mouse look that turns nothing.
+// let through, the ticks a pass runs, the pass's mouse look. Only the arrow keys and the typed
+// characters a script can hold are written (the others change nothing in the game), and a mouse
+// look that turns nothing is left out.
 class Recorder {
 public:
     explicit Recorder(std::ostream& out) : out_(out) {}

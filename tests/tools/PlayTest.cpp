@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 
 #include <sstream>
+#include <utility>
 
 using ::testing::StartsWith;
 
@@ -16,29 +17,38 @@ namespace {
 
 class PlayTest : public GameTest {
 protected:
+    void SetUp() override
+    {
+        GameTest::SetUp();
+        MakeTexture("floor.png");
+        LoadMapText(SquareRoomMap);
+    }
+    static std::vector<Walk::Command> Commands(const std::string& script)
+    {
+        std::istringstream in(script);
+        Walk::ScriptReader reader(in);
+        std::vector<Walk::Command> commands(1);
+        while (reader.Next(commands.back()) == Walk::ScriptReader::Result::Read)
+            commands.emplace_back();
+        commands.pop_back();
+        return commands;
+    }
     // The player after the script, walked from the spawn as dunmere-tool walk walks it.
     PlayerRecord Walked(const std::string& script)
     {
         const PlayerRecord played = Player;
         ResetPlayer();
         mdlEntities::SpawnPlayer();
-        std::istringstream in(script);
-        Walk::ScriptReader reader(in);
-        Walk::Command command;
         std::ostringstream printed;
-        while (reader.Next(command) == Walk::ScriptReader::Result::Read)
+        for (const Walk::Command& command : Commands(script))
             Walk::Apply(command, printed);
-        const PlayerRecord walked = Player;
-        Player = played;
-        return walked;
+        return std::exchange(Player, played);
     }
     std::string map = folder / "e1m1-double.dnmap";
 };
 
 TEST_F(PlayTest, TheRecordingHoldsThePassesInTheLoopsOrderAndWalksToWhereTheRunEnded)
 {
-    MakeTexture("floor.png");
-    LoadMapText(SquareRoomMap);
     std::ostringstream recording;
     Play::Recorder recorder(recording);
     Play::Options options;
@@ -81,17 +91,9 @@ TEST_F(PlayTest, TheRecordingHoldsThePassesInTheLoopsOrderAndWalksToWhereTheRunE
 
 TEST_F(PlayTest, AReplayRunsTheScriptAtTheLoopsPaceThenHandsOver)
 {
-    MakeTexture("floor.png");
-    LoadMapText(SquareRoomMap);
     mdlEntities::SpawnPlayer();
     const std::string script = "down 38\ntick 4\nlook 5 0\nkey esc\ntick 3\nkey f\nup 38\n";
-    std::istringstream in(script);
-    Walk::ScriptReader reader(in);
-    std::vector<Walk::Command> commands(1);
-    while (reader.Next(commands.back()) == Walk::ScriptReader::Result::Read)
-        commands.emplace_back();
-    commands.pop_back();
-    Play::Replay replay(commands);
+    Play::Replay replay(Commands(script));
     for (const std::int32_t due : {0, 3, 2, 4}) {
         EXPECT_TRUE(replay.Playing());
         replay.Run(due);
@@ -103,9 +105,7 @@ TEST_F(PlayTest, AReplayRunsTheScriptAtTheLoopsPaceThenHandsOver)
 
 TEST_F(PlayTest, AReloadKeepsThePlayerAndReplacesTheWorldOnlyWithOneThatLoadsCleanly)
 {
-    MakeTexture("floor.png");
     MakeTexture("brick.png");
-    LoadMapText(SquareRoomMap);
     Player = PlayerRecord{30, 10, 5, 6, -7, 2, 1};
     const PlayerRecord player = Player;
 
