@@ -7,6 +7,7 @@
 
 #include "framework/Device.h"
 
+#include <cstdint>
 #include <vector>
 
 class ReferenceRenderer {
@@ -18,8 +19,21 @@ public:
         IDirect3DTexture8* Texture = nullptr;
     };
 
+    // Fragments of one frame: those the plain drawing shades (passing the depth test as they
+    // come), and those that make the picture (one a covered pixel, but for equal depths).
+    struct Fragments {
+        std::uint64_t Shaded = 0;
+        std::uint64_t Visible = 0;
+    };
+
     virtual ~ReferenceRenderer() = default;
     // Clears, draws every batch in order from the camera of view with the point light at eye,
     // and presents the frame.
     virtual void DrawFrame(const D3DMATRIX& view, const D3DVECTOR& eye) = 0;
+    // Clears and draws the frame's depths alone, and waits until they are drawn.
+    virtual void DrawDepths(const D3DMATRIX& view) = 0;
+    // Clears the picture and draws the frame as DrawFrame does against the depths DrawDepths
+    // left, so that only the visible fragments are shaded, and presents it.
+    virtual void DrawVisible(const D3DMATRIX& view, const D3DVECTOR& eye) = 0;
+    virtual Fragments CountFragments(const D3DMATRIX& view, const D3DVECTOR& eye) = 0;
 };

@@ -313,13 +313,18 @@ private:
     reference.DrawFrame(mdlRender::CameraView(c.X, c.Y, c.Z, c.Yaw, c.Pitch), MakeVector(c.X, c.Y, c.Z));
 }
 
+[[gnu::noinline]] void VisibleFrame(ReferenceRenderer& reference, const Camera& c)
+{
+    reference.DrawVisible(mdlRender::CameraView(c.X, c.Y, c.Z, c.Yaw, c.Pitch), MakeVector(c.X, c.Y, c.Z));
+}
+
 constexpr double SliceSeconds = 0.25;
 constexpr RECT ReadoutBox{2, 0, 102, 100};
 
 // Opens the map's world through the game's start path, sets up the scene and draws the route's
 // first frame, timing each step into report from the moment the device has started. False,
 // with the reason written, when the world cannot be opened.
-bool OpenTimed(const Options& options, Route& route, Report& report, ImageARGB& firstFrame)
+bool OpenTimed(const Options& options, Route& route, Report& report)
 {
     Clock::time_point startUp;
     double startUpProcessor = 0;
@@ -347,7 +352,6 @@ bool OpenTimed(const Options& options, Route& route, Report& report, ImageARGB& 
     report.StartUpMs = MillisecondsSince(startUp);
     report.StartUpProcessorMs = ProcessorMilliseconds() - startUpProcessor;
     report.StartUpThreadProcessorMs = ThreadProcessorMilliseconds() - startUpThreadProcessor;
-    ThrowIfFailed(D3DDevice->GetFrontBufferData(firstFrame), "reading the frame");
     Headless::ReportStops(options.MapPath, std::cerr);
     return true;
 }
@@ -364,18 +368,45 @@ std::vector<Camera> RouteCameras(Route& route)
     return cameras;
 }
 
-// The reference's picture of the route's first camera, compared with the game's first frame.
-Difference CompareFirstFrames(ReferenceRenderer& reference, const Camera& first, const ImageARGB& gameFrame)
+// Every ComparedEvery-th frame of the route (of its first frames only, with a count of frames
+// to draw) drawn by the game and by the reference, compared pixel by pixel, with the fragments
+// the plain drawing shades and those that are visible.
+void CompareRoute(const Options& options, ReferenceRenderer& reference, Route& route,
+                  const std::vector<Camera>& cameras, Report& report)
 {
-    reference.DrawFrame(mdlRender::CameraView(first.X, first.Y, first.Z, first.Yaw, first.Pitch),
-                        MakeVector(first.X, first.Y, first.Z));
+    constexpr std::size_t ComparedEvery = 50;
+    const std::size_t frames =
+        options.Frames > 0 ? std::min(cameras.size(), static_cast<std::size_t>(options.Frames)) : cameras.size();
+    ImageARGB gameFrame;
     ImageARGB referenceFrame;
-    ThrowIfFailed(D3DDevice->GetFrontBufferData(referenceFrame), "reading the frame");
-    return Compare(gameFrame, referenceFrame, ReadoutBox);
+    double meanSum = 0;
+    route.Restart();
+    for (std::size_t i = 0; i < frames; ++i, route.Step()) {
+        if (i % ComparedEvery != 0)
+            continue;
+        const Camera& c = cameras[i];
+        const D3DMATRIX view = mdlRender::CameraView(c.X, c.Y, c.Z, c.Yaw, c.Pitch);
+        const D3DVECTOR eye = MakeVector(c.X, c.Y, c.Z);
+        mdlRender::RenderFrame(Player.X, Player.Y, Player.Z, Player.Yaw, Player.Pitch);
+        ThrowIfFailed(D3DDevice->GetFrontBufferData(gameFrame), "reading the frame");
+        reference.DrawFrame(view, eye);
+        ThrowIfFailed(D3DDevice->GetFrontBufferData(referenceFrame), "reading the frame");
+        const Difference difference = Compare(gameFrame, referenceFrame, ReadoutBox);
+        report.LargestDifference = std::max(report.LargestDifference, difference.Largest);
+        meanSum += difference.Mean;
+        report.DifferingPixels += difference.Pixels;
+        const ReferenceRenderer::Fragments fragments = reference.CountFragments(view, eye);
+        report.ShadedFragments += fragments.Shaded;
+        report.VisibleFragments += fragments.Visible;
+        ++report.ComparedFrames;
+    }
+    report.MeanDifference = report.ComparedFrames > 0 ? meanSum / static_cast<double>(report.ComparedFrames) : 0;
 }
 
-// The timed part: slices of each path in turn until both have run their time (or, with a count
-// of frames, each path's frames in one go). The game's path first, then the reference's.
+// The timed part: slices of each path in turn until all have run their time (or, with a count
+// of frames, each path's frames in one go). The game's path first, then the reference's, then
+// the visible-only bound: the reference's frame shaded against depths drawn beforehand, the
+// depths left out of its time.
 std::vector<PathRecord> TimePaths(const Options& options, Route& route, ReferenceRenderer& reference,
                                   const std::vector<Camera>& cameras, Platform& platform)
 {
@@ -385,30 +416,38 @@ std::vector<PathRecord> TimePaths(const Options& options, Route& route, Referenc
     const double slicesEach = counted ? 1 : std::max(1.0, std::ceil(options.Seconds / SliceSeconds));
     const std::size_t expected =
         counted ? static_cast<std::size_t>(options.Frames) : static_cast<std::size_t>(options.Seconds * 20000) + 1000;
-    std::vector<PathRecord> paths(2);
-    PathRecord& game = paths[0];
-    PathRecord& bare = paths[1];
-    game.Name = "game";
-    bare.Name = "reference";
-    game.Frames.reserve(expected);
-    bare.Frames.reserve(expected);
+    constexpr int PathCount = 3;
+    std::vector<PathRecord> paths(PathCount);
+    paths[0].Name = "game";
+    paths[1].Name = "reference";
+    paths[2].Name = "visible";
+    for (PathRecord& path : paths)
+        path.Frames.reserve(expected);
     std::size_t referenceFrames = 0;
+    std::size_t visibleFrames = 0;
     const Clock::time_point runStart = Clock::now();
     counter.Start();
     BenchAllocations::StartCounting();
-    for (int slice = 0; slice < 2 * slicesEach; ++slice) {
-        const bool gamesTurn = slice % 2 == 0;
-        PathRecord& path = gamesTurn ? game : bare;
-        const double sliceEnd = std::min(options.Seconds, (slice / 2 + 1) * SliceSeconds) * 1000;
+    for (int slice = 0; slice < PathCount * slicesEach; ++slice) {
+        const int turn = slice % PathCount;
+        const bool gamesTurn = turn == 0;
+        PathRecord& path = paths[static_cast<std::size_t>(turn)];
+        const double sliceEnd = std::min(options.Seconds, (slice / PathCount + 1) * SliceSeconds) * 1000;
         const BenchAllocations::Counts allocationsBefore = BenchAllocations::Counted();
         if (!gamesTurn)
             counter.Pause();
         Clock::time_point frameStart = Clock::now();
         while (counted ? path.Frames.size() < expected : path.Milliseconds < sliceEnd) {
-            if (gamesTurn)
+            if (gamesTurn) {
                 GameFrame(route, counter, platform);
-            else
+            } else if (turn == 1) {
                 ReferenceFrame(reference, cameras[referenceFrames++ % cameras.size()]);
+            } else {
+                const Camera& c = cameras[visibleFrames++ % cameras.size()];
+                reference.DrawDepths(mdlRender::CameraView(c.X, c.Y, c.Z, c.Yaw, c.Pitch));
+                frameStart = Clock::now();
+                VisibleFrame(reference, c);
+            }
             const Clock::time_point frameEnd = Clock::now();
             const double ms = std::chrono::duration<double, std::milli>(frameEnd - frameStart).count();
             path.Frames.push_back({std::chrono::duration<double>(frameStart - runStart).count(), ms});
@@ -464,8 +503,7 @@ int Run(const Options& options)
     ExitCode = 1; // a failure on the way ends the process with 1
 
     Report report;
-    ImageARGB gameFrame;
-    if (!OpenTimed(options, route, report, gameFrame))
+    if (!OpenTimed(options, route, report))
         return 1;
     const std::vector<Camera> cameras = RouteCameras(route);
     std::string error;
@@ -474,7 +512,7 @@ int Run(const Options& options)
         std::cerr << "dunmere-tool: the reference renderer cannot start: " << error << '\n';
         return 1;
     }
-    const Difference difference = CompareFirstFrames(*reference, cameras[0], gameFrame);
+    CompareRoute(options, *reference, route, cameras, report);
     report.Paths = TimePaths(options, route, *reference, cameras, *screen.Platform);
 
     report.Map = options.MapPath;
@@ -486,9 +524,6 @@ int Run(const Options& options)
     report.TexturesMs = loadTimes.TexturesMs;
     report.ModelMs = loadTimes.ModelMs;
     report.RouteFrames = cameras.size();
-    report.LargestDifference = difference.Largest;
-    report.MeanDifference = difference.Mean;
-    report.DifferingPixels = difference.Pixels;
     return Publish(options, report);
 }
 

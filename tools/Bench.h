@@ -1,7 +1,8 @@
 // dunmere-tool bench: a timedemo. The device starts as the game starts it, the map and the model
 // load, and a route (a walk script, one game tick a frame) is replayed through the game's own
 // frame renderer as fast as the machine allows, in short slices that alternate with a bare
-// reference renderer drawing the same frames, so that load from elsewhere hits both alike.
+// reference renderer drawing the same frames and with the visible-only bound (the reference's
+// frames shaded against their final depths), so that load from elsewhere hits all alike.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,7 @@ struct Options {
     std::int32_t Depth = 32;
     std::string RoutePath; // empty: the built-in route through the shipped map
     std::string CsvPath;   // one row a frame
-    std::string PlotPath;  // the frame times of both paths as a PNG picture
+    std::string PlotPath;  // the frame times of the paths as a PNG picture
 };
 
 // Exit codes: 0 measured and reported, 1 something could not be started, loaded or written,

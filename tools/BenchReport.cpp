@@ -60,9 +60,16 @@ void PrintReport(const Report& report, std::ostream& out)
         << Fixed(report.StartUpProcessorMs, 1) << " ms (the loading thread's " << Fixed(report.StartUpThreadProcessorMs, 1)
         << " ms)\n";
     out << "route: " << report.RouteFrames << " frames a lap, one game tick a frame\n";
-    out << "picture: the reference's first frame differs from the game's by at most " << report.LargestDifference
-        << " in a colour channel (mean " << Fixed(report.MeanDifference, 4) << ", " << report.DifferingPixels
-        << " pixels differ), the read-out's box (2,0)-(102,100) left out\n";
+    out << "pictures: every 50th frame of the route (" << report.ComparedFrames
+        << " frames), the game's against the reference's: at most " << report.LargestDifference
+        << " apart in a colour channel (mean " << Fixed(report.MeanDifference, 4) << "), " << report.DifferingPixels
+        << " pixels differ, the read-out's box (2,0)-(102,100) left out\n";
+    const double pixels = static_cast<double>(report.ComparedFrames) * report.Width * report.Height;
+    const double shaded = pixels > 0 ? static_cast<double>(report.ShadedFragments) / pixels : 0;
+    const double visible = pixels > 0 ? static_cast<double>(report.VisibleFragments) / pixels : 0;
+    out << "fragments: the plain drawing shades " << Fixed(shaded, 3) << " a pixel, " << Fixed(visible, 3)
+        << " a pixel are visible: overdraw " << Fixed(visible > 0 ? shaded / visible : 0, 3)
+        << " (over the compared frames)\n";
     out << "path          frames   avg fps  median ms   p99 ms  worst ms  1% low fps  allocs/frame (driver)\n";
     std::vector<PathSummary> summaries;
     for (const PathRecord& path : report.Paths) {
@@ -81,9 +88,13 @@ void PrintReport(const Report& report, std::ostream& out)
     }
     const PathSummary game = summaries.empty() ? PathSummary{} : summaries[0];
     const PathSummary bare = summaries.size() < 2 ? PathSummary{} : summaries[1];
+    const PathSummary bound = summaries.size() < 3 ? PathSummary{} : summaries[2];
+    const auto ratio = [](double a, double b) { return Fixed(b > 0 ? a / b : 0, 3); };
     out << "bench: fps=" << Fixed(game.AverageFps, 1) << " ref_fps=" << Fixed(bare.AverageFps, 1)
-        << " ratio=" << Fixed(bare.AverageFps > 0 ? game.AverageFps / bare.AverageFps : 0, 3)
-        << " p99_ms=" << Fixed(game.P99Ms, 3) << " median_ms=" << Fixed(game.MedianMs, 3)
+        << " ratio=" << ratio(game.AverageFps, bare.AverageFps) << " median_fps="
+        << Fixed(game.MedianMs > 0 ? 1000 / game.MedianMs : 0, 1) << " bound_ratio="
+        << ratio(game.MedianMs, bound.MedianMs) << " p99_ms=" << Fixed(game.P99Ms, 3)
+        << " p99_ratio=" << ratio(game.P99Ms, bare.P99Ms) << " median_ms=" << Fixed(game.MedianMs, 3)
         << " allocs_per_frame=" << Fixed(game.AllocationsPerFrame, 2) << " startup_ms=" << Fixed(report.StartUpMs, 0)
         << '\n';
 }
@@ -136,8 +147,9 @@ void Text(cairo_t* cr, double x, double y, const std::string& text, double align
     cairo_show_text(cr, text.c_str());
 }
 
-// The game's path in orange, the reference's in blue.
-constexpr double PathColours[][3] = {{0.85, 0.37, 0.0}, {0.0, 0.45, 0.7}};
+// The game's path in orange, the reference's in blue, the visible-only bound in green.
+constexpr double PathColours[][3] = {{0.85, 0.37, 0.0}, {0.0, 0.45, 0.7}, {0.0, 0.6, 0.45}};
+constexpr std::size_t PlottedPaths = std::size(PathColours);
 
 void SetPathColour(cairo_t* cr, std::size_t path)
 {
@@ -233,7 +245,7 @@ void DrawPaths(cairo_t* cr, const Report& report, const std::vector<PathSummary>
     cairo_rectangle(cr, Left, Top, PlotWidth, PlotHeight);
     cairo_save(cr);
     cairo_clip(cr);
-    for (std::size_t p = 0; p < report.Paths.size() && p < 2; ++p) {
+    for (std::size_t p = 0; p < report.Paths.size() && p < PlottedPaths; ++p) {
         SetPathColour(cr, p);
         cairo_set_line_width(cr, 1);
         double lastEnd = -1;
@@ -261,8 +273,8 @@ void DrawPaths(cairo_t* cr, const Report& report, const std::vector<PathSummary>
 // A colour swatch and each path's median, p99 and rate, at the top right.
 void DrawLegend(cairo_t* cr, const Report& report, const std::vector<PathSummary>& summaries)
 {
-    for (std::size_t p = 0; p < report.Paths.size() && p < 2; ++p) {
-        const double y = 20 + static_cast<double>(p) * 16;
+    for (std::size_t p = 0; p < report.Paths.size() && p < PlottedPaths; ++p) {
+        const double y = 14 + static_cast<double>(p) * 13;
         const double x = PlotArea::Width - PlotArea::Right - 330;
         SetPathColour(cr, p);
         cairo_rectangle(cr, x, y - 9, 18, 10);

@@ -52,17 +52,22 @@ struct Report {
     double TexturesMs = 0;
     double ModelMs = 0;
     std::size_t RouteFrames = 0;
-    int LargestDifference = 0; // between the two paths' first frames, per channel
+    // The game's and the reference's pictures of every 50th frame of the route, compared
+    std::size_t ComparedFrames = 0;
+    int LargestDifference = 0; // per channel
     double MeanDifference = 0;
-    std::size_t DifferingPixels = 0;
-    std::vector<PathRecord> Paths; // the game first, then the reference
+    std::size_t DifferingPixels = 0; // in all of them
+    // Over the compared frames: the fragments the plain drawing shades, and the visible ones
+    std::uint64_t ShadedFragments = 0;
+    std::uint64_t VisibleFragments = 0;
+    std::vector<PathRecord> Paths; // the game, the reference, the visible-only bound
 };
 
 // The table, ending in the one-line summary "bench: fps=... startup_ms=...".
 void PrintReport(const Report& report, std::ostream& out);
-// One row a frame, both paths, in the order they were drawn.
+// One row a frame, every path, in the order they were drawn.
 bool WriteCsv(const Report& report, const std::string& path, std::string& error);
-// The frame times of both paths over the run, as a PNG picture.
+// The frame times of every path over the run, as a PNG picture.
 bool WritePlot(const Report& report, const std::string& path, std::string& error);
 
 // A number with a fixed count of decimals, whatever the locale.

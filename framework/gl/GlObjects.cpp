@@ -10,6 +10,7 @@ GlObject::GlObject(std::shared_ptr<SdlGlContext> context, GlKind kind) : context
     case GlKind::Framebuffer: glGenFramebuffers(1, &name_); break;
     case GlKind::Sampler: glGenSamplers(1, &name_); break;
     case GlKind::Program: name_ = glCreateProgram(); break;
+    case GlKind::Query: glGenQueries(1, &name_); break;
     }
 }
 
@@ -25,5 +26,6 @@ GlObject::~GlObject()
     case GlKind::Framebuffer: glDeleteFramebuffers(1, &name_); break;
     case GlKind::Sampler: glDeleteSamplers(1, &name_); break;
     case GlKind::Program: glDeleteProgram(name_); break;
+    case GlKind::Query: glDeleteQueries(1, &name_); break;
     }
 }

@@ -11,7 +11,7 @@
 
 #include <memory>
 
-enum class GlKind { Texture, Buffer, VertexArray, Renderbuffer, Framebuffer, Sampler, Program };
+enum class GlKind { Texture, Buffer, VertexArray, Renderbuffer, Framebuffer, Sampler, Program, Query };
 
 class GlObject {
 public:

@@ -15,6 +15,9 @@ public:
     GlReference(GlDevice& device, const std::vector<Batch>& batches, std::string& error);
     bool Ready() const { return ready_; }
     void DrawFrame(const D3DMATRIX& view, const D3DVECTOR& eye) override;
+    void DrawDepths(const D3DMATRIX& view) override;
+    void DrawVisible(const D3DMATRIX& view, const D3DVECTOR& eye) override;
+    Fragments CountFragments(const D3DMATRIX& view, const D3DVECTOR& eye) override;
 
 private:
     struct Range {
@@ -28,6 +31,9 @@ private:
     void MakeVertexArray();
     void CopySampler();
     void SetUniforms();
+    void Begin(DWORD clear, const D3DMATRIX& view, const D3DVECTOR& eye);
+    void DrawRanges(bool textured);
+    void Show();
 
     GlDevice& device_;
     bool ready_ = false;
@@ -38,6 +44,7 @@ private:
     GlObjectPtr array_;
     GlObjectPtr sampler_;
     GlObjectPtr white_;
+    GlObjectPtr query_;
     std::vector<Range> ranges_;
     glm::mat4 projection_{1.0f};
 };
@@ -170,11 +177,11 @@ void GlReference::SetUniforms()
 
 // The device's own state changes go through its record of the context, so both keep track of
 // what is set: from frame to frame only what the present pass changed is set again.
-void GlReference::DrawFrame(const D3DMATRIX& view, const D3DVECTOR& eye)
+void GlReference::Begin(DWORD clear, const D3DMATRIX& view, const D3DVECTOR& eye)
 {
     GlDevice& d = device_;
     d.context_->UseWith(d.window_->Handle);
-    d.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    d.Clear(0, nullptr, clear, 0, 1.0f, 0);
     d.ApplyRasterState();
     d.state_.UseProgram(program_.Program);
     d.state_.BindVertexArray(array_);
@@ -182,12 +189,70 @@ void GlReference::DrawFrame(const D3DMATRIX& view, const D3DVECTOR& eye)
     const glm::mat4 viewProjection = projection_ * ToGlm(view);
     glUniformMatrix4fv(program_.ViewProjection, 1, GL_FALSE, glm::value_ptr(viewProjection));
     glUniform3f(program_.LampPosition, eye.x, eye.y, eye.z);
+}
+
+void GlReference::DrawRanges(bool textured)
+{
     for (const Range& range : ranges_) {
-        d.state_.BindTexture(range.Texture);
+        if (textured)
+            device_.state_.BindTexture(range.Texture);
         glDrawArrays(GL_TRIANGLES, range.First, range.Count);
     }
-    if (!d.ShowBackBuffer())
+}
+
+void GlReference::Show()
+{
+    if (!device_.ShowBackBuffer())
         throw GraphicsError(D3DERR_NOTAVAILABLE, "presenting the reference's frame");
+}
+
+void GlReference::DrawFrame(const D3DMATRIX& view, const D3DVECTOR& eye)
+{
+    Begin(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, view, eye);
+    DrawRanges(true);
+    Show();
+}
+
+// The same program draws both passes, so the depths are the same ones.
+void GlReference::DrawDepths(const D3DMATRIX& view)
+{
+    Begin(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, view, D3DVECTOR{});
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    DrawRanges(false);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glFinish();
+}
+
+void GlReference::DrawVisible(const D3DMATRIX& view, const D3DVECTOR& eye)
+{
+    Begin(D3DCLEAR_TARGET, view, eye);
+    device_.state_.DepthMask(false);
+    DrawRanges(true);
+    Show();
+}
+
+// The fragments that pass the depth test in the plain drawing, and in the drawing against the
+// final depths; neither is shown.
+ReferenceRenderer::Fragments GlReference::CountFragments(const D3DMATRIX& view, const D3DVECTOR& eye)
+{
+    if (!query_)
+        query_ = MakeGlObject(device_.context_, GlKind::Query);
+    const auto count = [&](DWORD clear) {
+        Begin(clear, view, eye);
+        if (clear == D3DCLEAR_TARGET)
+            device_.state_.DepthMask(false);
+        glBeginQuery(GL_SAMPLES_PASSED, query_->Name());
+        DrawRanges(true);
+        glEndQuery(GL_SAMPLES_PASSED);
+        GLuint64 passed = 0;
+        glGetQueryObjectui64v(query_->Name(), GL_QUERY_RESULT, &passed);
+        return static_cast<std::uint64_t>(passed);
+    };
+    Fragments fragments;
+    fragments.Shaded = count(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
+    DrawDepths(view);
+    fragments.Visible = count(D3DCLEAR_TARGET);
+    return fragments;
 }
 
 std::unique_ptr<ReferenceRenderer> MakeGlReference(IDirect3DDevice8& device,
