@@ -50,6 +50,68 @@ game_ends_by() {
     echo "game ended by $1: log written, status 0"
 }
 
+# Opaque pixels of the cursor the X server shows (XFixes): 0 while it is hidden.
+cursor_pixels() {
+    python3 - <<'EOF'
+import ctypes
+x11, xfixes = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXfixes.so.3")
+class Image(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort), ("height", ctypes.c_ushort),
+                ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort), ("serial", ctypes.c_ulong),
+                ("pixels", ctypes.POINTER(ctypes.c_ulong))]
+x11.XOpenDisplay.restype = ctypes.c_void_p
+xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(Image)
+image = xfixes.XFixesGetCursorImage(x11.XOpenDisplay(None)).contents
+print(sum(1 for i in range(image.width * image.height) if image.pixels[i] >> 24))
+EOF
+}
+
+# Saves the game's picture with F12 as $work/$1.png, its read-out's corner blacked out (the rate
+# changes from frame to frame). F12 goes again when nothing came of it (a busy machine).
+shot_as() {
+    rm -f "$work"/game/screenshot-*.png
+    for _ in $(seq 1 5); do
+        xdotool windowactivate --sync "$window" key F12
+        for _ in $(seq 1 15); do
+            sleep 0.2
+            for f in "$work"/game/screenshot-*.png; do
+                identify "$f" >/dev/null 2>&1 &&
+                    convert "$f" -fill black -draw "rectangle 0,0 110,110" "$work/$1.png" && return 0
+            done
+        done
+    done
+    fail "F12 saved no screenshot"
+}
+
+# Another window takes the focus while the pointer moves over the game; then the game gets it back.
+focus_goes_and_comes_back() {
+    fresh_folder
+    start_game
+    window=$(pass_launcher)
+    sleep 2
+    [ "$(cursor_pixels)" -eq 0 ] || fail "the cursor shows over the game"
+    shot_as before
+    xmessage -geometry +700+600 away &
+    away_pid=$!
+    away=$(wait_for_window xmessage)
+    xdotool windowactivate --sync "$away" mousemove --sync 100 100
+    sleep 1
+    [ "$(xdotool getmouselocation --shell | head -n 2 | tr '\n' ' ')" = "X=100 Y=100 " ] ||
+        fail "the game moved the pointer while in the background"
+    [ "$(cursor_pixels)" -gt 0 ] || fail "the cursor stays hidden over the game in the background"
+    xdotool windowactivate --sync "$window"
+    sleep 1
+    [ "$(cursor_pixels)" -eq 0 ] || fail "the cursor shows over the game after the focus came back"
+    shot_as after
+    kill "$away_pid"
+    differ=$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1 || true)
+    [ "$differ" = 0 ] || fail "the view turned while the focus was away ($differ pixels differ)"
+    quit_game "$window"
+    echo "focus away and back: cursor shown and hidden, the view as it was"
+}
+
+focus_goes_and_comes_back
 launcher_ends_by close
 launcher_ends_by term
 game_ends_by close
