@@ -13,11 +13,10 @@
 
 namespace Play {
 
-void Recorder::At(float x, float y, float z, float yaw, float pitch)
+void Recorder::At()
 {
     if (recording_)
-        out_ << "at " << Walk::ShortestFloat(x) << ' ' << Walk::ShortestFloat(y) << ' ' << Walk::ShortestFloat(z) << ' '
-             << Walk::ShortestFloat(yaw) << ' ' << Walk::ShortestFloat(pitch) << '\n';
+        out_ << "at " << Walk::Position() << '\n';
 }
 
 void Recorder::KeyDown(int code)
@@ -145,7 +144,7 @@ void Session::SceneReady()
         Player.Yaw = at[3];
         Player.Pitch = at[4];
         if (recorder_)
-            recorder_->At(at[0], at[1], at[2], at[3], at[4]);
+            recorder_->At();
     }
     ready_ = true;
     watch_.Watch(Reload::FilesOf(options_.MapPath), Now());

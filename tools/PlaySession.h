@@ -39,8 +39,8 @@ class Recorder {
 public:
     explicit Recorder(std::ostream& out) : out_(out) {}
     bool Recording() const { return recording_; }
-    // The start of a run placed elsewhere than the spawn.
-    void At(float x, float y, float z, float yaw, float pitch);
+    // The start of a run placed elsewhere than the spawn: the player where it now stands.
+    void At();
     void KeyDown(int code);
     void KeyUp(int code);
     void KeyPress(int character);
