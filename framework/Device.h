@@ -151,6 +151,8 @@ public:
     // Starts reading texture and model files that CreateTextureFromFile and LoadMeshFromX will be
     // asked for (with these paths), in the background, so that those calls find the work done
     // or under way. Changes nothing else: each of them still fails, and says why, as without.
+    // The textures an earlier call read ahead and nobody took are let go of; with no paths at
+    // all, that is all a call does.
     virtual void ReadAhead(const std::vector<std::string>& /*texturePaths*/,
                            const std::vector<std::string>& /*modelPaths*/)
     {

@@ -24,8 +24,16 @@ void LoadTextureFile(TexturePtr& texture, const std::string& path)
     LogLine("Loading texture from file " + path);
     HRESULT hr = D3DERR_INVALIDCALL;
     if (D3DDevice && D3DX) {
+        const std::string file = ResolveFilePath(path);
+        if (KeptTextures) {
+            const auto kept = KeptTextures->find(file);
+            if (kept != KeptTextures->end()) {
+                texture = kept->second;
+                return;
+            }
+        }
         TexturePtr loaded;
-        hr = D3DX->CreateTextureFromFile(*D3DDevice, ResolveFilePath(path), loaded);
+        hr = D3DX->CreateTextureFromFile(*D3DDevice, file, loaded);
         if (Succeeded(hr) && loaded) {
             texture = std::move(loaded);
             return;

@@ -4,6 +4,7 @@
 #include "framework/Device.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ struct Model {
 // While set, a texture file that cannot be loaded raises a GraphicsError instead of ending the
 // program: a world being loaded again beside the one on screen is dropped instead.
 inline bool TextureFailureRaises = false;
+
+// While set, a texture file found here (by its resolved path) is not read: the texture made from
+// it before is taken. A world loaded again keeps the textures whose files have not changed.
+inline const std::map<std::string, TexturePtr>* KeptTextures = nullptr;
 
 // Loads an image file into texture, with a full chain of mip levels. A file that cannot be
 // loaded is fatal: the log line "Error loading texture - Quitting." and the shutdown (unless

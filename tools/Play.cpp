@@ -113,7 +113,10 @@ int Run(const Options& options)
     world.MapPath = options.MapPath;
     world.ModelFolder = ModelFolderFor(options.MapPath);
     std::chrono::steady_clock::time_point loadStart;
-    world.DeviceStarted = [&] { session.TakeKeys(*frmMain::Form); };
+    world.DeviceStarted = [&] {
+        session.TakeKeys(*frmMain::Form);
+        session.WatchFiles();
+    };
     world.DeviceCreated = [&] { loadStart = std::chrono::steady_clock::now(); };
     world.WorldLoaded = [&] {
         const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - loadStart;

@@ -134,6 +134,12 @@ void Session::TakeKeys(Window& form)
     };
 }
 
+void Session::WatchFiles()
+{
+    shown_ = Reload::Snapshot(Reload::FilesOf(options_.MapPath));
+    watch_.Watch(shown_, Now());
+}
+
 void Session::SceneReady()
 {
     if (options_.At) {
@@ -147,7 +153,6 @@ void Session::SceneReady()
             recorder_->At();
     }
     ready_ = true;
-    watch_.Watch(Reload::FilesOf(options_.MapPath), Now());
     if (Replaying())
         Note("replaying " + options_.ReplayPath);
 }
@@ -199,9 +204,10 @@ void Session::LoadAgain()
 {
     reloadAsked_ = false;
     const std::string& map = options_.MapPath;
-    // Looked at before the reading, so that a save during it is seen.
-    watch_.Watch(Reload::FilesOf(map), Now());
-    const Reload::Outcome outcome = Reload::LoadAgain(map);
+    const std::uint32_t start = Now();
+    Reload::Outcome outcome = Reload::LoadAgain(map, shown_);
+    // Watched as the files were before the reading, so that a save during it is seen.
+    watch_.Watch(outcome.Files, start);
     if (!outcome.Loaded) {
         for (const std::string& line : outcome.Errors)
             std::cerr << line << '\n';
@@ -209,8 +215,11 @@ void Session::LoadAgain()
         error_ = outcome.Errors.empty() ? map + ": error: the map did not load" : outcome.Errors.front();
         return;
     }
+    shown_ = std::move(outcome.Files);
     error_.clear();
-    std::cerr << "dunmere-tool: " << map << " reloaded in " << outcome.Milliseconds << " ms\n";
+    std::cerr << "dunmere-tool: " << map << " reloaded in " << outcome.Milliseconds << " ms ("
+              << outcome.TexturesRead << (outcome.TexturesRead == 1 ? " texture file" : " texture files")
+              << " read)\n";
     DirectX_Framework::LogLine("Reloaded the map " + map);
     if (recorder_ && recorder_->Recording()) {
         recorder_->End("the recording ends here: " + map + " was reloaded, the rest of the run is not in this file");

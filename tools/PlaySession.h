@@ -83,6 +83,8 @@ public:
 
     // Puts the session between the main window's key handlers and the game's.
     void TakeKeys(Window& form);
+    // Looks at the map's files before the world is first read from them.
+    void WatchFiles();
 
     void SceneReady() override;
     bool Ticks(std::int32_t due) override;
@@ -101,6 +103,7 @@ private:
     Recorder* recorder_;
     Replay* replay_;
     Reload::FileWatch watch_;
+    Reload::Snapshot shown_; // the files as they were before the world on screen was read
     bool ready_ = false;
     bool reloadAsked_ = false;
     std::uint32_t lastLook_ = 0;

@@ -8,7 +8,9 @@
 #include "world/World.h"
 #include "world/mdlMap.h"
 
+#include <algorithm>
 #include <chrono>
+#include <map>
 #include <malloc.h>
 #include <memory>
 #include <sstream>
@@ -55,15 +57,45 @@ bool TexturesOff()
     return false;
 }
 
+// The textures on screen whose files are unchanged, by the path each was read from; and the
+// other texture files the map names, to be read ahead.
+struct TexturesToLoad {
+    std::map<std::string, TexturePtr> Kept;
+    std::vector<std::string> ToRead;
+};
+
+TexturesToLoad Sort(const Snapshot& files, const std::set<std::string>& unchanged)
+{
+    TexturesToLoad textures;
+    for (int i = 1; i <= mdlTextures::MaxTextures; ++i) {
+        const auto slot = static_cast<std::size_t>(i);
+        const TexturePtr& texture = mdlTextures::Textures[slot];
+        if (!texture)
+            continue;
+        const std::string file = ResolveFilePath(mdlTextures::TexturePath(mdlTextures::TextureNames[slot]));
+        if (unchanged.count(file) != 0)
+            textures.Kept.emplace(file, texture);
+    }
+    for (const std::string& file : files.Paths())
+        if (file != files.Paths().front() && textures.Kept.count(file) == 0 &&
+            std::find(textures.ToRead.begin(), textures.ToRead.end(), file) == textures.ToRead.end())
+            textures.ToRead.push_back(file);
+    return textures;
+}
+
 // The load itself (see LoadAgain).
-Outcome LoadBeside(const std::string& path)
+Outcome LoadBeside(const std::string& path, const Snapshot& files, const std::set<std::string>& unchanged)
 {
     const PlayerRecord player = Player;
     const bool texturesOff = TexturesOff();
+    TexturesToLoad textures = Sort(files, unchanged);
+    if (DirectX_Framework::D3DX)
+        DirectX_Framework::D3DX->ReadAhead(textures.ToRead, {});
     const std::unique_ptr<Stores> old = SetAside();
 
     std::ostringstream findings;
     DirectX_Framework::TextureFailureRaises = true;
+    DirectX_Framework::KeptTextures = &textures.Kept;
     const int result = Check::CheckLoad(path, true, findings, [&](mdlMap::MapObserver& observer) {
         StartSequence::WorldRequest request;
         request.MapPath = path;
@@ -74,10 +106,15 @@ Outcome LoadBeside(const std::string& path)
         return loaded.Outcome == StartSequence::Opening::Opened;
     });
     DirectX_Framework::TextureFailureRaises = false;
+    DirectX_Framework::KeptTextures = nullptr;
+    textures.Kept.clear();
+    if (DirectX_Framework::D3DX)
+        DirectX_Framework::D3DX->ReadAhead({}, {}); // what a load that stopped early did not take
     Player = player;
 
     Outcome outcome;
     outcome.Loaded = result == 0;
+    outcome.TexturesRead = static_cast<int>(textures.ToRead.size());
     if (outcome.Loaded) {
         if (texturesOff)
             for (auto& texture : mdlTextures::Textures)
@@ -94,10 +131,12 @@ Outcome LoadBeside(const std::string& path)
 
 } // namespace
 
-Outcome LoadAgain(const std::string& path)
+Outcome LoadAgain(const std::string& path, const Snapshot& shown)
 {
     const auto start = std::chrono::steady_clock::now();
-    Outcome outcome = LoadBeside(path);
+    Snapshot files(FilesOf(path));
+    Outcome outcome = LoadBeside(path, files, files.SameAs(shown));
+    outcome.Files = std::move(files);
     // Hands the pages the dropped world freed back to the system. The C library would keep them
     // for itself, and the decoded textures of each load land higher up its heap than those of the
     // load before: reloads in a row would grow the process by megabytes each on a large map.
@@ -114,34 +153,56 @@ std::vector<std::string> FilesOf(const std::string& mapPath)
     return files;
 }
 
-FileWatch::Signature FileWatch::Look(const std::string& path)
+Snapshot::Snapshot(std::vector<std::string> paths) : paths_(std::move(paths))
+{
+    for (const std::string& path : paths_)
+        seen_.push_back(Look(path));
+}
+
+Snapshot::Signature Snapshot::Look(const std::string& path)
 {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0)
         return {};
-    return {true, status.st_dev, status.st_ino, status.st_size,
-            static_cast<long long>(status.st_mtim.tv_sec) * 1000000000LL + status.st_mtim.tv_nsec};
+    const auto ns = [](const timespec& time) { return static_cast<long long>(time.tv_sec) * 1000000000LL + time.tv_nsec; };
+    return {true, status.st_dev, status.st_ino, status.st_size, ns(status.st_mtim), ns(status.st_ctim)};
 }
 
-void FileWatch::Watch(std::vector<std::string> paths, std::uint32_t now)
+std::set<std::string> Snapshot::SameAs(const Snapshot& before) const
 {
-    paths_ = std::move(paths);
-    seen_.clear();
-    for (const std::string& path : paths_)
-        seen_.push_back(Look(path));
+    std::set<std::string> same;
+    for (std::size_t i = 0; i < paths_.size(); ++i)
+        for (std::size_t j = 0; j < before.paths_.size(); ++j)
+            if (paths_[i] == before.paths_[j] && seen_[i].Exists && seen_[i] == before.seen_[j])
+                same.insert(paths_[i]);
+    return same;
+}
+
+bool Snapshot::Update()
+{
+    bool changed = false;
+    for (std::size_t i = 0; i < paths_.size(); ++i) {
+        const Signature signature = Look(paths_[i]);
+        if (signature != seen_[i]) {
+            seen_[i] = signature;
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+void FileWatch::Watch(Snapshot files, std::uint32_t now)
+{
+    files_ = std::move(files);
     changed_ = false;
     lastChange_ = now;
 }
 
 bool FileWatch::Settled(std::uint32_t now)
 {
-    for (std::size_t i = 0; i < paths_.size(); ++i) {
-        const Signature signature = Look(paths_[i]);
-        if (signature != seen_[i]) {
-            seen_[i] = signature;
-            changed_ = true;
-            lastChange_ = now;
-        }
+    if (files_.Update()) {
+        changed_ = true;
+        lastChange_ = now;
     }
     if (!changed_ || now - lastChange_ < StillMs)
         return false;

@@ -160,6 +160,8 @@ public:
         }
         // Then the textures, and the font list the first text needs.
         images_.reset();
+        if (texturePaths.empty() && modelPaths.empty())
+            return;
         images_ = std::make_unique<ImageReadAhead>(texturePaths, [] { PrepareFontLookup(); });
     }
 

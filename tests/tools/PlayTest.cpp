@@ -8,6 +8,7 @@
 
 #include <gmock/gmock.h>
 
+#include <filesystem>
 #include <sstream>
 #include <utility>
 
@@ -138,6 +139,25 @@ TEST_F(PlayTest, AReloadKeepsThePlayerAndReplacesTheWorldOnlyWithOneThatLoadsCle
         EXPECT_EQ(mdlTextures::TextureNames[2], "brick.png");
     }
     EXPECT_FALSE(DirectX_Framework::TextureFailureRaises);
+}
+
+TEST_F(PlayTest, AReloadTakesOverTheTexturesWhoseFilesDidNotChangeAndReadsTheOthers)
+{
+    MakeTexture("brick.png");
+    WriteWholeFile(map, std::string(SquareRoomMap) + "TEXTURE,2,brick.png\r\n");
+    const Reload::Outcome shown = Reload::LoadAgain(map);
+    ASSERT_TRUE(shown.Loaded);
+    const TexturePtr floor = mdlTextures::Textures[1];
+    const TexturePtr brick = mdlTextures::Textures[2];
+
+    MakeTexture("new.png"); // saved by an editor that renames its new file over the old
+    std::filesystem::rename(folder / "Textures/new.png", folder / "Textures/brick.png");
+    const Reload::Outcome outcome = Reload::LoadAgain(map, shown.Files);
+    ASSERT_TRUE(outcome.Loaded) << ::testing::PrintToString(outcome.Errors);
+    EXPECT_EQ(outcome.TexturesRead, 1);
+    EXPECT_EQ(mdlTextures::Textures[1], floor);
+    EXPECT_NE(mdlTextures::Textures[2], brick);
+    EXPECT_NE(mdlTextures::Textures[2], nullptr);
 }
 
 // Every table full: 249 walls and 499 floors, each in 100 runs of one texture, 100 textures, 5
