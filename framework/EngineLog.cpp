@@ -2,6 +2,7 @@
 
 #include "framework/Platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -16,7 +17,16 @@ void LogLine(std::string_view text)
 {
     if (EngineLog.LogLineCount == std::numeric_limits<std::int16_t>::max())
         return;
-    EngineLog.LogLines.emplace_back(text);
+    std::vector<EngineLogStore::TextBlock>& blocks = EngineLog.Text;
+    if (blocks.empty() || blocks.back().Capacity - blocks.back().Size < text.size()) {
+        const std::size_t capacity = std::max(EngineLogStore::TextBlockBytes, text.size());
+        blocks.push_back({std::make_unique_for_overwrite<char[]>(capacity), 0, capacity});
+    }
+    EngineLogStore::TextBlock& block = blocks.back();
+    char* const at = block.Bytes.get() + block.Size;
+    std::copy(text.begin(), text.end(), at);
+    block.Size += text.size();
+    EngineLog.LogLines.emplace_back(at, text.size());
     ++EngineLog.LogLineCount;
 }
 
@@ -31,7 +41,7 @@ std::string LogText()
     const std::time_t now = CurrentTime();
     std::string text = LogHeader(FormatLocalTime(now), FormatLocalDate(now)) + "\r\n\r\n";
     for (int index = 0; index < EngineLog.LogLineCount; ++index)
-        text += EngineLog.LogLines[static_cast<std::size_t>(index)] + "\r\n";
+        text.append(EngineLog.LogLines[static_cast<std::size_t>(index)]).append("\r\n");
     text += "\r\n"; // the empty slot just past the last line
     text += "\r\n...log ends here.\r\n";
     return text;

@@ -40,7 +40,7 @@ bool LoadMap(const std::string& mapPath, ScriptedPlatform& platform, std::ostrea
     } catch (const ProcessExit&) {
         err << "dunmere-tool: " << mapPath << ": a texture could not be loaded";
         for (int i = EngineLog.LogLineCount - 1; i >= 0; --i) {
-            const std::string& line = EngineLog.LogLines[static_cast<std::size_t>(i)];
+            const std::string_view line = EngineLog.LogLines[static_cast<std::size_t>(i)];
             if (line.rfind("Loading texture from file ", 0) == 0) {
                 err << " (" << line.substr(26) << ")";
                 break;
@@ -55,7 +55,7 @@ bool LoadMap(const std::string& mapPath, ScriptedPlatform& platform, std::ostrea
 void ReportStops(const std::string& mapPath, std::ostream& err)
 {
     for (int i = 0; i < EngineLog.LogLineCount; ++i) {
-        const std::string& line = EngineLog.LogLines[static_cast<std::size_t>(i)];
+        const std::string_view line = EngineLog.LogLines[static_cast<std::size_t>(i)];
         if (line.rfind("Map reading stopped", 0) == 0)
             err << mapPath << ": warning: " << line << '\n';
     }

@@ -21,10 +21,11 @@ TEST_F(EngineLogTest, TheFileIsHeaderLinesInOrderEmptySlotAndFooterAndReplacesAn
 {
     EXPECT_EQ(SaveAndRead(), header + footer);
     WriteWholeFile(folder / "Log.txt", std::string(10000, 'x') + "\r\nold run\r\n");
-    for (const char* line : {"A", " ", "", "B"})
+    const std::string longest(100000, 'L'); // longer than the log keeps lines together in
+    for (const std::string& line : {std::string("A"), std::string(" "), std::string(), longest, std::string("B")})
         LogLine(line);
-    EXPECT_EQ(EngineLog.LogLineCount, 4);
-    EXPECT_EQ(SaveAndRead(), header + "A\r\n \r\n\r\nB\r\n" + footer);
+    EXPECT_EQ(EngineLog.LogLineCount, 5);
+    EXPECT_EQ(SaveAndRead(), header + "A\r\n \r\n\r\n" + longest + "\r\nB\r\n" + footer);
     EXPECT_THROW(SaveLog(folder / "no-such-folder/Log.txt"), std::runtime_error) << "reported to the caller";
 }
 
