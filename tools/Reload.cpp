@@ -9,12 +9,14 @@
 #include "world/mdlMap.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <malloc.h>
 #include <memory>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 
 namespace Reload {
 
@@ -129,6 +131,23 @@ Outcome LoadBeside(const std::string& path, const Snapshot& files, const std::se
     return outcome;
 }
 
+// Hands the pages the dropped world freed back to the system. The C library would keep them for
+// itself, and the decoded textures of each load land higher up its heap than those of the load
+// before: reloads in a row would grow the process by megabytes each on a large map. It runs on a
+// thread of its own, as long as a load's upload on a large map, while the new world is drawn
+// (a frame allocates nothing, so it does not wait for the allocator). One at a time: while one
+// runs, the next reload leaves its pages to the one after.
+void HandBackFreedPages()
+{
+    static std::atomic<bool> running{false};
+    if (running.exchange(true))
+        return;
+    std::thread([] {
+        ::malloc_trim(0);
+        running = false;
+    }).detach();
+}
+
 } // namespace
 
 Outcome LoadAgain(const std::string& path, const Snapshot& shown)
@@ -137,10 +156,7 @@ Outcome LoadAgain(const std::string& path, const Snapshot& shown)
     Snapshot files(FilesOf(path));
     Outcome outcome = LoadBeside(path, files, files.SameAs(shown));
     outcome.Files = std::move(files);
-    // Hands the pages the dropped world freed back to the system. The C library would keep them
-    // for itself, and the decoded textures of each load land higher up its heap than those of the
-    // load before: reloads in a row would grow the process by megabytes each on a large map.
-    ::malloc_trim(0);
+    HandBackFreedPages();
     outcome.Milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return outcome;
 }
