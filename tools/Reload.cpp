@@ -14,6 +14,7 @@
 #include <map>
 #include <malloc.h>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -96,8 +97,22 @@ Outcome LoadBeside(const std::string& path, const Snapshot& files, const std::se
     const std::unique_ptr<Stores> old = SetAside();
 
     std::ostringstream findings;
-    DirectX_Framework::TextureFailureRaises = true;
-    DirectX_Framework::KeptTextures = &textures.Kept;
+    // Set for this load only, whichever way it ends.
+    struct LoadingBeside {
+        explicit LoadingBeside(const std::map<std::string, TexturePtr>& kept)
+        {
+            DirectX_Framework::TextureFailureRaises = true;
+            DirectX_Framework::KeptTextures = &kept;
+        }
+        ~LoadingBeside()
+        {
+            DirectX_Framework::TextureFailureRaises = false;
+            DirectX_Framework::KeptTextures = nullptr;
+        }
+        LoadingBeside(const LoadingBeside&) = delete;
+        LoadingBeside& operator=(const LoadingBeside&) = delete;
+    };
+    std::optional<LoadingBeside> loading(std::in_place, textures.Kept);
     const int result = Check::CheckLoad(path, true, findings, [&](mdlMap::MapObserver& observer) {
         StartSequence::WorldRequest request;
         request.MapPath = path;
@@ -107,8 +122,7 @@ Outcome LoadBeside(const std::string& path, const Snapshot& files, const std::se
             findings << path << ": error: " << loaded.Error << '\n';
         return loaded.Outcome == StartSequence::Opening::Opened;
     });
-    DirectX_Framework::TextureFailureRaises = false;
-    DirectX_Framework::KeptTextures = nullptr;
+    loading.reset();
     textures.Kept.clear();
     if (DirectX_Framework::D3DX)
         DirectX_Framework::D3DX->ReadAhead({}, {}); // what a load that stopped early did not take
