@@ -2,6 +2,7 @@
 # dunmere-tool play loads the map again when it is saved: the wall in front of the player changes
 # texture on screen. A save cut in the middle of an entry keeps the world as it was and shows the
 # error under the read-out, with its line and column on standard error; the next good save loads.
+# A texture file saved is read again, alone.
 # A map that does not load cleanly at the start does not open.
 source "$(dirname "$0")/lib.sh" "$1"
 game="$work/game"
@@ -78,6 +79,13 @@ wait_for_stderr 'reloaded in' 2
 snap
 [ "$(differ "$brick" "$shot" $world)" -lt 100 ] || fail "the good save did not bring the brick wall back"
 [ "$(differ "$brick" "$shot" $note)" -lt 50 ] || fail "the error line stayed after a good save"
+
+# A texture file saved: only that file is read again, and the wall shows it.
+cp "$game/Textures/metal.png" "$work/save.png" && mv "$work/save.png" "$game/Textures/brick.png"
+wait_for_stderr 'reloaded in' 3
+grep 'reloaded in' "$work/stderr" | tail -1 | grep -q '(1 texture file read)' || fail "$(tail -1 "$work/stderr")"
+snap
+[ "$(differ "$brick" "$shot" $world)" -gt 20000 ] || fail "the wall did not take the saved texture"
 quit_game "$window"
 [ "$game_status" -eq 0 ] || fail "play ended with status $game_status"
 grep -qx '96.5 24.5 -15 180 0' "$work/stdout" || fail "play printed: $(cat "$work/stdout")"
