@@ -189,7 +189,7 @@ void ReadAhead(const std::string& mapPath)
         return;
     std::vector<std::string> textures;
     for (const std::string& name : mdlMap::TextureFiles(mapPath))
-        textures.push_back(ResolveFilePath(mdlTextures::TexturePath(name)));
+        textures.push_back(mdlTextures::TextureFile(name));
     D3DX->ReadAhead(textures, {ResolveFilePath(JoinPath(ModelFolder(), EntityModelFile))});
 }
 

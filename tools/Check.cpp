@@ -1,7 +1,6 @@
 #include "tools/Check.h"
 
 #include "framework/DirectX_Framework.h"
-#include "framework/FilePaths.h"
 #include "game/mdlGameLoop.h"
 #include "tools/Headless.h"
 #include "world/Player.h"
@@ -207,7 +206,7 @@ private:
             Warn(fields[0], "texture slot " + std::to_string(slot) + " is loaded again (first at line " +
                                 std::to_string(first->second) + "): this file replaces the first");
         std::error_code error;
-        const std::string found = ResolveFilePath(mdlTextures::TexturePath(fields[1].Text));
+        const std::string found = mdlTextures::TextureFile(fields[1].Text);
         if (!std::filesystem::is_regular_file(found, error))
             Error(fields[1], "no texture file " + Shown(fields[1]) + " under Textures/: the game would end here");
     }

@@ -1,7 +1,6 @@
 #include "tools/Reload.h"
 
 #include "framework/DirectX_Framework.h"
-#include "framework/FilePaths.h"
 #include "framework/Loading.h"
 #include "game/StartSequence.h"
 #include "tools/Check.h"
@@ -14,7 +13,6 @@
 #include <map>
 #include <malloc.h>
 #include <memory>
-#include <optional>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -75,16 +73,33 @@ TexturesToLoad Sort(const Snapshot& files, const std::set<std::string>& unchange
         const TexturePtr& texture = mdlTextures::Textures[slot];
         if (!texture)
             continue;
-        const std::string file = ResolveFilePath(mdlTextures::TexturePath(mdlTextures::TextureNames[slot]));
+        const std::string file = mdlTextures::TextureFile(mdlTextures::TextureNames[slot]);
         if (unchanged.count(file) != 0)
             textures.Kept.emplace(file, texture);
     }
-    for (const std::string& file : files.Paths())
-        if (file != files.Paths().front() && textures.Kept.count(file) == 0 &&
-            std::find(textures.ToRead.begin(), textures.ToRead.end(), file) == textures.ToRead.end())
-            textures.ToRead.push_back(file);
+    const std::vector<std::string>& paths = files.Paths(); // the map, then its texture files
+    for (auto file = std::next(paths.begin()); file < paths.end(); ++file)
+        if (textures.Kept.count(*file) == 0 &&
+            std::find(textures.ToRead.begin(), textures.ToRead.end(), *file) == textures.ToRead.end())
+            textures.ToRead.push_back(*file);
     return textures;
 }
+
+// The framework's switches for a world loaded beside the one on screen, set while it lives.
+struct LoadingBeside {
+    explicit LoadingBeside(const std::map<std::string, TexturePtr>& kept)
+    {
+        DirectX_Framework::TextureFailureRaises = true;
+        DirectX_Framework::KeptTextures = &kept;
+    }
+    ~LoadingBeside()
+    {
+        DirectX_Framework::TextureFailureRaises = false;
+        DirectX_Framework::KeptTextures = nullptr;
+    }
+    LoadingBeside(const LoadingBeside&) = delete;
+    LoadingBeside& operator=(const LoadingBeside&) = delete;
+};
 
 // The load itself (see LoadAgain).
 Outcome LoadBeside(const std::string& path, const Snapshot& files, const std::set<std::string>& unchanged)
@@ -97,33 +112,19 @@ Outcome LoadBeside(const std::string& path, const Snapshot& files, const std::se
     const std::unique_ptr<Stores> old = SetAside();
 
     std::ostringstream findings;
-    // Set for this load only, whichever way it ends.
-    struct LoadingBeside {
-        explicit LoadingBeside(const std::map<std::string, TexturePtr>& kept)
-        {
-            DirectX_Framework::TextureFailureRaises = true;
-            DirectX_Framework::KeptTextures = &kept;
-        }
-        ~LoadingBeside()
-        {
-            DirectX_Framework::TextureFailureRaises = false;
-            DirectX_Framework::KeptTextures = nullptr;
-        }
-        LoadingBeside(const LoadingBeside&) = delete;
-        LoadingBeside& operator=(const LoadingBeside&) = delete;
-    };
-    std::optional<LoadingBeside> loading(std::in_place, textures.Kept);
-    const int result = Check::CheckLoad(path, true, findings, [&](mdlMap::MapObserver& observer) {
-        StartSequence::WorldRequest request;
-        request.MapPath = path;
-        request.Observer = &observer;
-        const StartSequence::OpeningResult loaded = StartSequence::LoadWorld(request);
-        if (loaded.Outcome != StartSequence::Opening::Opened)
-            findings << path << ": error: " << loaded.Error << '\n';
-        return loaded.Outcome == StartSequence::Opening::Opened;
-    });
-    loading.reset();
-    textures.Kept.clear();
+    int result = 0;
+    {
+        const LoadingBeside loading(textures.Kept);
+        result = Check::CheckLoad(path, true, findings, [&](mdlMap::MapObserver& observer) {
+            StartSequence::WorldRequest request;
+            request.MapPath = path;
+            request.Observer = &observer;
+            const StartSequence::OpeningResult loaded = StartSequence::LoadWorld(request);
+            if (loaded.Outcome != StartSequence::Opening::Opened)
+                findings << path << ": error: " << loaded.Error << '\n';
+            return loaded.Outcome == StartSequence::Opening::Opened;
+        });
+    }
     if (DirectX_Framework::D3DX)
         DirectX_Framework::D3DX->ReadAhead({}, {}); // what a load that stopped early did not take
     Player = player;
@@ -179,7 +180,7 @@ std::vector<std::string> FilesOf(const std::string& mapPath)
 {
     std::vector<std::string> files{mapPath};
     for (const std::string& name : mdlMap::TextureFiles(mapPath))
-        files.push_back(ResolveFilePath(mdlTextures::TexturePath(name)));
+        files.push_back(mdlTextures::TextureFile(name));
     return files;
 }
 

@@ -21,6 +21,8 @@ std::string TexturePath(const std::string& fileName)
     return JoinPath(ThePlatform().AppPath(), "\\Textures\\" + fileName);
 }
 
+std::string TextureFile(const std::string& fileName) { return ResolveFilePath(TexturePath(fileName)); }
+
 void LoadTexture(std::int16_t number, const std::string& fileName)
 {
     const std::string path = TexturePath(fileName);

@@ -35,6 +35,8 @@ void ClearTextures();
 
 // Where the texture file a map names is looked for: the program folder's Textures/fileName.
 std::string TexturePath(const std::string& fileName);
+// The file on disk that TexturePath names (its letters' case as found there): what is read.
+std::string TextureFile(const std::string& fileName);
 
 // Loads the program folder's Textures/fileName into entry number. A number outside 1 to 100
 // raises std::out_of_range before anything is loaded; a file that cannot be loaded ends the
